@@ -1,0 +1,11 @@
+#include "devices/StreamClasses.h"
+
+#include "drawing/StreamClasses.h"
+
+void RegisterStreamClasses() {
+    static bool registered = false;
+    if (registered)
+        return;
+    registered = true;
+    RegisterDrawingClasses();
+}

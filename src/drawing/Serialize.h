@@ -1,0 +1,347 @@
+#pragma once
+
+// The object stream: every persistent object is a TSerialize, written by TSerializeWriter as tagged
+// primitives and object references, and rebuilt by TSerializeReader through the class registry.
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <type_traits>
+#include <unordered_map>
+#include <vector>
+
+class QIODevice;
+class TSerializeWriter;
+class TSerializeReader;
+
+// Any failure while reading a stream: a wrong tag, a truncated stream, an unknown class, a bad index, an
+// object of the wrong class, an impossible value.
+class EReadError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The signature names another kind of file.
+class EInvalidFileType : public EReadError {
+public:
+    EInvalidFileType() : EReadError("Invalid File Type") {}
+};
+
+// Writing a stream failed (disk full, device closed) or the tree cannot be written.
+class EWriteError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Cheap run-time class tests. A class that declares TESSIVAR_KIND adds its bit in its constructor, so
+// KindCast<T> is a mask test instead of a dynamic_cast. The drawing layer owns bits 0-8, the model
+// 9-23, the devices 24-31.
+#define TESSIVAR_KIND(Name, Bit)                                                                          \
+    static constexpr uint32_t kKind = (Bit);                                                              \
+    using KindClass = Name
+
+// Registered stream classes name themselves; the name is part of the file format.
+#define TESSIVAR_CLASS(Name)                                                                              \
+    static constexpr char kClassName[] = #Name;                                                           \
+    const char* ClassName() const override { return kClassName; }
+
+class TSerialize;
+
+// Visits the non-owning references an object holds, so the reader can check and cut them.
+class TReferenceVisitor {
+public:
+    virtual ~TReferenceVisitor() = default;
+    template <class T> void operator()(T*& ref) {
+        if (ref && Drop(ref))
+            ref = nullptr;
+    }
+
+protected:
+    virtual bool Drop(TSerialize* target) = 0;
+};
+
+class TSerialize {
+public:
+    TSerialize() = default;
+    TSerialize(const TSerialize&) = delete;
+    TSerialize& operator=(const TSerialize&) = delete;
+    virtual ~TSerialize() = default;
+
+    virtual const char* ClassName() const = 0;
+    virtual void Write(TSerializeWriter& writer) = 0;
+    virtual void Read(TSerializeReader& reader) = 0;
+
+    // Classes holding references to other objects of a stream (not owned) report each of them here.
+    virtual void VisitReferences(TReferenceVisitor&) {}
+    // Called once the whole tree has been read; classes whose links must agree in both directions
+    // repair one-sided links here.
+    virtual void LinksRead() {}
+
+    uint32_t Kinds() const { return m_kinds; }
+
+    bool Written = false;
+    int32_t StreamIndex = 0;
+
+protected:
+    void AddKind(uint32_t bits) { m_kinds |= bits; }
+
+private:
+    uint32_t m_kinds = 0;
+};
+
+template <class T>
+concept HasOwnKind = requires {
+    typename T::KindClass;
+    requires std::is_same_v<typename T::KindClass, T>;
+};
+
+template <class T> T* KindCast(TSerialize* object) {
+    if constexpr (std::is_same_v<T, TSerialize>) {
+        return object;
+    } else if constexpr (HasOwnKind<T>) {
+        return (object && (object->Kinds() & T::kKind)) ? static_cast<T*>(object) : nullptr;
+    } else {
+        return dynamic_cast<T*>(object);
+    }
+}
+
+template <class T> const T* KindCast(const TSerialize* object) {
+    return KindCast<T>(const_cast<TSerialize*>(object));
+}
+
+template <class T> bool IsA(const TSerialize* object) { return KindCast<T>(object) != nullptr; }
+
+// Marks a list that holds references only and never destroys its items.
+struct TReferencesOnly {};
+constexpr TReferencesOnly kReferencesOnly{};
+
+// An ordered list of owned objects (nil entries allowed). Remove and Clear never destroy.
+class TSerializeList : public TSerialize {
+public:
+    TESSIVAR_CLASS(TSerializeList)
+    TESSIVAR_KIND(TSerializeList, 1u << 8);
+    TSerializeList() { AddKind(kKind); }
+    explicit TSerializeList(TReferencesOnly) : m_owning(false) { AddKind(kKind); }
+    ~TSerializeList() override;
+
+    void Write(TSerializeWriter& writer) override;
+    // Appends whatever the stream holds to the items already present. Items may be of any class.
+    void Read(TSerializeReader& reader) override;
+
+    int Count() const { return static_cast<int>(m_items.size()); }
+    TSerialize* Items(int index) const { return m_items[static_cast<size_t>(index)]; }
+    template <class T> T* ItemAs(int index) const { return static_cast<T*>(Items(index)); }
+    int IndexOf(const TSerialize* object) const;
+    int Add(TSerialize* object);
+    void Insert(int index, TSerialize* object);
+    void Remove(TSerialize* object);
+    void Delete(int index);
+    void Pack();
+    void Clear() { m_items.clear(); }
+    void FreeAll();
+    void Reserve(int count) { m_items.reserve(static_cast<size_t>(count)); }
+
+    const std::vector<TSerialize*>& Vector() const { return m_items; }
+    std::vector<TSerialize*>::const_iterator begin() const { return m_items.begin(); }
+    std::vector<TSerialize*>::const_iterator end() const { return m_items.end(); }
+
+private:
+    std::vector<TSerialize*> m_items;
+    bool m_owning = true;
+};
+
+// A keyed value of the descriptor list that follows some signatures.
+struct TDescriptor {
+    enum Kinds : int32_t { kString = 1, kInteger = 2, kBoolean = 3 };
+    int32_t Id = 0;
+    int32_t Kind = 0;
+    QString Text;
+    int32_t Value = 0;
+    bool Flag = false;
+};
+
+// Deepest object nesting a stream may have. The format nests objects in place, so a reader needs
+// stack in proportion; the writer refuses what the reader would refuse.
+constexpr int kMaxStreamDepth = 3000;
+
+// The name-to-constructor table of the stream classes. Filled once at start-up by
+// RegisterStreamClasses (devices/Registry.h); names compare without regard to letter case.
+class TClassRegistry {
+public:
+    using Factory = TSerialize* (*)();
+    static TClassRegistry& Instance();
+
+    void Add(const char* name, Factory factory);
+    template <class T> void Add() {
+        Add(T::kClassName, []() -> TSerialize* { return new T(); });
+    }
+    Factory Find(const QByteArray& name) const;
+    std::vector<std::string> Names() const;
+
+private:
+    std::unordered_map<std::string, Factory> m_factories; // keyed by lower-case name
+    std::vector<std::string> m_names;                     // as registered, in order
+};
+
+class TSerializeWriter {
+public:
+    // Writes to an open device. Bytes are buffered; Finish flushes and reports failures.
+    explicit TSerializeWriter(QIODevice* device);
+    // Writes into a byte array kept by the caller.
+    explicit TSerializeWriter(QByteArray* target);
+    ~TSerializeWriter();
+    TSerializeWriter(const TSerializeWriter&) = delete;
+    TSerializeWriter& operator=(const TSerializeWriter&) = delete;
+
+    int32_t FileType = 0;
+    uint8_t Version = 0;
+
+    void WriteSignature();
+    void AddStringDescriptor(int32_t id, const QString& text);
+    void AddIntegerDescriptor(int32_t id, int32_t value);
+    void WriteDescriptors();
+    void ClearDescriptors() { m_descriptors.clear(); }
+    void WriteObject(TSerialize* object);
+
+    void WriteInteger(int32_t value);
+    void WriteBoolean(bool value);
+    void WriteString(const QString& text);
+    void WriteFloat(float value);
+    void WriteListBegin() { Put(1); }
+    void WriteListEnd() { Put(0); }
+
+    // Flushes everything written so far; throws EWriteError when the device refuses bytes.
+    void Finish();
+
+    const std::vector<TSerialize*>& Objects() const { return m_objects; }
+    int32_t NextIndex() const { return m_nextIndex; }
+
+private:
+    void Put(uint8_t byte) { m_buffer.push_back(static_cast<char>(byte)); }
+    void PutBytes(const char* data, size_t size) { m_buffer.append(data, size); }
+    void FlushBuffer();
+
+    QIODevice* m_device = nullptr;
+    QByteArray* m_target = nullptr;
+    std::string m_buffer;
+    std::vector<TSerialize*> m_objects; // references only
+    std::vector<std::string> m_classNames;
+    std::unordered_map<const char*, int> m_classIndexByName;
+    std::vector<TDescriptor> m_descriptors;
+    int32_t m_nextIndex = 0;
+    int m_depth = 0;
+    bool m_failed = false;
+};
+
+class TSerializeReader {
+public:
+    // Reads what remains of an open device; on destruction the device is left just after the
+    // last byte consumed.
+    explicit TSerializeReader(QIODevice* device);
+    explicit TSerializeReader(QByteArray bytes);
+    // Frees every object read unless Commit was called.
+    ~TSerializeReader();
+    TSerializeReader(const TSerializeReader&) = delete;
+    TSerializeReader& operator=(const TSerializeReader&) = delete;
+
+    int32_t FileType = 0;
+    uint8_t Version = 0;
+    int32_t StreamSize = 0;
+    std::function<void(int32_t)> OnProgress;
+
+    void ReadSignature();
+    void ReadDescriptors();
+    bool FindStringDescriptor(int32_t id, QString& text) const;
+    void ClearDescriptors() { m_descriptors.clear(); }
+    const std::vector<TDescriptor>& Descriptors() const { return m_descriptors; }
+
+    // A top-level object of the stream, handed to the caller by Commit. Nil is a read error.
+    template <class T> T* ReadRoot() { return Typed<T>(ReadEntry(), false, kOwnerCaller); }
+    // Resolves the links of everything read, drops objects nobody owns and gives the roots to the
+    // callers. Until then a failure frees everything read.
+    void Commit();
+
+    // For Read overrides: an object the reading object will own (a new object or a back-reference
+    // to one nobody owns yet). Every object of a stream has at most one owner, and an owner never
+    // contains itself.
+    template <class T> T* ReadOwned(bool allowNil = false) {
+        return Typed<T>(ReadEntry(), allowNil, CurrentOwner());
+    }
+    // For Read overrides: an owned list whose items must all be objects of class T (no nil items).
+    template <class T> TSerializeList* ReadOwnedListOf() {
+        const int index = ReadEntry();
+        TSerializeList* list = Typed<TSerializeList>(index, false, kOwnerNone);
+        for (TSerialize* item : *list)
+            if (!KindCast<T>(item))
+                Fail("a list holds an object of the wrong class");
+        Adopt(index, CurrentOwner());
+        return list;
+    }
+    // For Read overrides: a reference to an object owned elsewhere in the stream, or nil.
+    template <class T> T* ReadReference() { return Typed<T>(ReadEntry(), true, kOwnerNone); }
+    // The untyped, unowned form.
+    TSerialize* ReadObject() { return ReadReference<TSerialize>(); }
+
+    int32_t ReadInteger();
+    bool ReadBoolean();
+    QString ReadString();
+    float ReadFloat();
+    void ReadListBegin();
+    void ReadListEnd();
+    bool EndOfList();
+
+    // Bytes consumed so far.
+    int64_t Position() const { return m_pos; }
+    int64_t Remaining() const { return static_cast<int64_t>(m_bytes.size()) - m_pos; }
+    // Objects created so far, in order of first occurrence (references only).
+    const std::vector<TSerialize*>& Objects() const { return m_objects; }
+
+    // A read error carrying the position, for class Read overrides.
+    [[noreturn]] void Fail(const char* what) const;
+
+private:
+    static constexpr int kOwnerNone = -1;
+    static constexpr int kOwnerCaller = -2;
+
+    uint8_t TakeByte();
+    const char* Take(int64_t count);
+    int ReadEntry();
+    int CurrentOwner() const;
+    void Adopt(int index, int owner);
+    void Progress();
+    void FreeAll();
+    template <class T> T* Typed(int index, bool allowNil, int owner) {
+        if (index < 0) {
+            if (!allowNil)
+                Fail("a required object is missing");
+            return nullptr;
+        }
+        T* object = KindCast<T>(m_objects[static_cast<size_t>(index)]);
+        if (!object)
+            Fail("an object of the wrong class");
+        if (owner != kOwnerNone)
+            Adopt(index, owner);
+        return object;
+    }
+
+    QIODevice* m_device = nullptr;
+    int64_t m_deviceStart = 0;
+    QByteArray m_bytes;
+    int64_t m_pos = 0;
+    std::vector<TSerialize*> m_objects;
+    std::vector<int> m_owner;      // per object: owning object's index, kOwnerNone or kOwnerCaller
+    std::vector<uint8_t> m_active; // per object: its Read is running
+    std::vector<int> m_readStack;
+    struct ClassEntry {
+        QByteArray Name;
+        TClassRegistry::Factory Factory;
+    };
+    std::vector<ClassEntry> m_classes;
+    std::vector<TDescriptor> m_descriptors;
+    bool m_committed = false;
+};

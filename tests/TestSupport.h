@@ -1,0 +1,44 @@
+#pragma once
+
+// Shared set-up of the test mains and small helpers for tests.
+
+#include <QByteArray>
+#include <QDir>
+#include <QLocale>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <clocale>
+#include <cstdlib>
+#include <string>
+
+namespace testsupport {
+
+// Call before the application object exists: tests run offscreen with a fixed locale and never
+// touch the user's settings.
+inline void PrepareEnvironment() {
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    std::setlocale(LC_ALL, "C");
+    setenv("LC_ALL", "C", 1);
+    QStandardPaths::setTestModeEnabled(true);
+}
+
+// Call after the application object exists.
+inline void PrepareApplication(QTemporaryDir& settingsDir) {
+    QLocale::setDefault(QLocale::c());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+}
+
+inline QByteArray Bytes(std::initializer_list<int> values) {
+    QByteArray bytes;
+    for (int v : values)
+        bytes.append(static_cast<char>(v));
+    return bytes;
+}
+
+inline QString DataPath(const QString& name) { return QDir(TESSIVAR_TEST_DATA).filePath(name); }
+
+} // namespace testsupport
