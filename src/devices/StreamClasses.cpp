@@ -1,6 +1,7 @@
 #include "devices/StreamClasses.h"
 
 #include "drawing/StreamClasses.h"
+#include "model/StreamClasses.h"
 
 void RegisterStreamClasses() {
     static bool registered = false;
@@ -8,4 +9,5 @@ void RegisterStreamClasses() {
         return;
     registered = true;
     RegisterDrawingClasses();
+    RegisterModelClasses();
 }

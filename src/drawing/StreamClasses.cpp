@@ -1,6 +1,6 @@
 #include "drawing/StreamClasses.h"
 
-#include "drawing/Segment.h"
+#include "drawing/GraphicText.h"
 
 void RegisterDrawingClasses() {
     TClassRegistry& registry = TClassRegistry::Instance();
@@ -10,4 +10,5 @@ void RegisterDrawingClasses() {
     registry.Add<TPolygon>();
     registry.Add<TPolyline>();
     registry.Add<TGraphicList>();
+    registry.Add<TGraphicText>();
 }

@@ -1,0 +1,204 @@
+#include "drawing/GraphicText.h"
+
+#include <QFontMetrics>
+#include <QPaintEngine>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <tuple>
+
+namespace {
+
+// Pixels per point: layout must not depend on the screen, so 96 pixels per inch always.
+int PointsToPixels(int32_t points) {
+    // Integer multiply-divide, rounding halves away from zero.
+    const int64_t scaled = static_cast<int64_t>(points) * 96;
+    return static_cast<int>(scaled >= 0 ? (scaled + 36) / 72 : (scaled - 36) / 72);
+}
+
+// Measuring is done for every text a device constructor builds, so metrics are cached per font.
+const QFontMetrics& MetricsFor(const QFont& font) {
+    using Key = std::tuple<QString, int, int, bool>;
+    static std::map<Key, QFontMetrics> cache;
+    const Key key{font.family(), font.pixelSize(), font.weight(), font.italic()};
+    auto it = cache.find(key);
+    if (it == cache.end())
+        it = cache.emplace(key, QFontMetrics(font)).first;
+    return it->second;
+}
+
+} // namespace
+
+TGraphicText::TGraphicText() : OverlineSegment(std::make_unique<TPolyline>()) {
+    AddKind(kKind);
+    Sizeable = false;
+    HelpTopic = QStringLiteral("annotation.htm");
+}
+
+TGraphicText::TGraphicText(const QString& text, int32_t fontSize) : TGraphicText() {
+    FontSize = fontSize;
+    SetText(text);
+}
+
+TGraphicText::~TGraphicText() = default;
+
+void TGraphicText::Write(TSerializeWriter& writer) {
+    TPolygon::Write(writer);
+    writer.WriteInteger(FontSize);
+    writer.WriteInteger(static_cast<int32_t>(TextColor));
+    writer.WriteBoolean(Italic);
+    writer.WriteInteger(Weight);
+    writer.WriteFloat(Angle);
+    writer.WriteString(Text);
+    writer.WriteBoolean(ShowOutline);
+    writer.WriteBoolean(Overline);
+    if (Overline)
+        writer.WriteObject(OverlineSegment.get());
+}
+
+void TGraphicText::Read(TSerializeReader& reader) {
+    TPolygon::Read(reader);
+    FontSize = reader.ReadInteger();
+    TextColor = static_cast<uint32_t>(reader.ReadInteger());
+    Italic = reader.ReadBoolean();
+    Weight = reader.ReadInteger();
+    Angle = reader.ReadFloat();
+    Text = reader.ReadString();
+    ShowOutline = reader.ReadBoolean();
+    Overline = reader.ReadBoolean();
+    if (Overline)
+        OverlineSegment.reset(reader.ReadOwned<TPolyline>());
+    ApplySymbolFontRule();
+}
+
+void TGraphicText::ApplySymbolFontRule() {
+    if (Text.size() == 1 && (Text[0].unicode() == 173 || Text[0].unicode() == 175))
+        FontName = QStringLiteral("Symbol");
+}
+
+QFont TGraphicText::FillLogFont() const {
+    QFont font(FontName);
+    // Sizes and weights from a file are kept within what a font engine can render.
+    font.setPixelSize(std::clamp(PointsToPixels(FontSize), 1, 1000));
+    font.setWeight(static_cast<QFont::Weight>(std::clamp(Weight, 1, 1000)));
+    font.setItalic(Italic);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    font.setKerning(false);
+    return font;
+}
+
+void TGraphicText::SetText(const QString& text) {
+    Text = text;
+    ApplySymbolFontRule();
+    float cx, cy;
+    GetCentre(cx, cy);
+
+    const QFontMetrics& metrics = MetricsFor(FillLogFont());
+    int w = metrics.horizontalAdvance(Text);
+    const int h = metrics.height();
+    if (Text.size() == 1)
+        w -= 1;
+
+    TSegment::Clear();
+    AppendPoint(0, 0);
+    AppendPoint(0, static_cast<float>(h));
+    AppendPoint(static_cast<float>(w), static_cast<float>(h));
+    AppendPoint(static_cast<float>(w), 0);
+    TSegment::Offset(static_cast<float>(-(w / 2)), static_cast<float>(-(h / 2)));
+    TSegment::Rotate(Angle);
+    TSegment::Offset(std::trunc(cx), std::trunc(cy));
+    TSegment::UpdateVertices();
+
+    OverlineSegment->Clear();
+    OverlineSegment->AddFloatPoint(*GetPoint(0));
+    OverlineSegment->AddFloatPoint(*GetPoint(3));
+}
+
+void TGraphicText::SetFontSize(int32_t points) {
+    FontSize = points;
+    SetText(Text);
+}
+
+void TGraphicText::SetTextColor(uint32_t colour) {
+    TextColor = colour;
+    SetText(Text);
+}
+
+void TGraphicText::SetItalic(bool italic) {
+    Italic = italic;
+    SetText(Text);
+}
+
+void TGraphicText::SetBold(bool bold) {
+    Weight = bold ? 700 : 400;
+    SetText(Text);
+}
+
+int32_t TGraphicText::TextWidth() {
+    const TRect r = GetBounds();
+    return r.Right - r.Left;
+}
+
+int32_t TGraphicText::TextHeight() {
+    const TRect r = GetBounds();
+    return r.Top - r.Bottom;
+}
+
+void TGraphicText::Clear() {
+    TSegment::Clear();
+    OverlineSegment->Clear();
+    Text.clear();
+}
+
+void TGraphicText::Rotate(float angle) {
+    TSegment::Rotate(angle);
+    OverlineSegment->Rotate(angle);
+    Angle += angle;
+    if (Angle > 360)
+        Angle -= 360;
+    if (!(Angle >= 0))
+        Angle += 360;
+}
+
+void TGraphicText::Offset(float dx, float dy) {
+    TSegment::Offset(dx, dy);
+    OverlineSegment->Offset(dx, dy);
+}
+
+void TGraphicText::UpdateVertices() {
+    TSegment::UpdateVertices();
+    OverlineSegment->UpdateVertices();
+}
+
+void TGraphicText::Draw(QPainter& dc) {
+    if (Text.isEmpty())
+        return;
+    if (Dragging) {
+        if (ShowOutline)
+            DrawDragOutline(dc, true);
+        return;
+    }
+    if (Overline) {
+        OverlineSegment->Pen.Colour = TextColor;
+        OverlineSegment->Draw(dc);
+    }
+    const QFont font = FillLogFont();
+    const QPoint origin = Vertices.Count() > 0 ? Vertices.GetVertex(0) : QPoint(0, 0);
+    dc.save();
+    dc.setFont(font);
+    dc.setPen(ColourToQColor(TextColor));
+    if (Transparent) {
+        dc.setBackgroundMode(Qt::TransparentMode);
+    } else {
+        dc.setBackgroundMode(Qt::OpaqueMode);
+        dc.setBackground(ColourToQColor(BackColor));
+    }
+    dc.translate(origin);
+    if (Angle != 0)
+        dc.rotate(Angle);
+    dc.drawText(0, MetricsFor(font).ascent(), Text);
+    dc.restore();
+}

@@ -1,0 +1,458 @@
+#include "model/Connect.h"
+
+#include "drawing/Geometry.h"
+#include "model/Device.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// Wires and joints waiting to be flooded or searched. Nets can be long chains of joints, so both
+// walks keep their own stack instead of recursing. A walk may start another one (a pin reached by a
+// flood floods its own wire), so each walk works above the entries it found.
+std::vector<TGraphicObject*>& WalkStack() {
+    static std::vector<TGraphicObject*> stack;
+    return stack;
+}
+
+TPin* AsPin(TGraphicObject* end) { return KindCast<TPin>(end); }
+TSolder* AsSolder(TGraphicObject* end) { return KindCast<TSolder>(end); }
+
+// Points an end that was attached to one wire at another.
+void Repoint(TGraphicObject* end, TWire* from, TWire* to) {
+    if (TSolder* solder = AsSolder(end)) {
+        solder->DetachWire(from);
+        solder->AttachWire(to);
+    } else if (TPin* pin = AsPin(end)) {
+        pin->DetachWire(from);
+        pin->AttachWire(to);
+    }
+}
+
+// The reader checks that a wire end is a pin or a joint.
+TGraphicObject* ReadEnd(TSerializeReader& reader) {
+    TGraphicObject* end = reader.ReadReference<TGraphicObject>();
+    if (end && !AsPin(end) && !AsSolder(end))
+        reader.Fail("a wire end that is neither a pin nor a joint");
+    return end;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------------
+
+TPin::TPin() {
+    AddKind(kKind);
+    Rotatable = false;
+    Sizeable = false;
+    AppendPoint(4, 4);
+    AppendPoint(4, -4);
+    AppendPoint(-4, -4);
+    AppendPoint(-4, 4);
+    UpdateVertices();
+}
+
+TPin::TPin(int32_t kind) : TPin() { Kind = kind; }
+
+TPin::~TPin() {
+    if (Wire)
+        Wire->Detach(this);
+}
+
+void TPin::Write(TSerializeWriter& writer) {
+    TPolygon::Write(writer);
+    writer.WriteInteger(Kind);
+    writer.WriteObject(Wire);
+}
+
+void TPin::Read(TSerializeReader& reader) {
+    TPolygon::Read(reader);
+    Kind = reader.ReadInteger();
+    Wire = reader.ReadReference<TWire>();
+}
+
+void TPin::VisitReferences(TReferenceVisitor& visit) { visit(Wire); }
+
+void TPin::LinksRead() {
+    if (Wire && Wire->EndA != this && Wire->EndB != this)
+        Wire = nullptr;
+}
+
+bool TPin::SetLevel(TDevice* driver, int32_t level) {
+    Driver = driver;
+    bool changed = false;
+    if (Level != level) {
+        Level = level;
+        changed = true;
+    }
+    if (Wire && !Wire->Visited && Kind != static_cast<int32_t>(TPinKind::Input))
+        changed |= Wire->Propagate(driver, level);
+    return changed;
+}
+
+bool TPin::WireVisited() const { return Wire && Wire->Visited; }
+
+void TPin::AttachWire(TWire* wire) {
+    if (!Wire)
+        Wire = wire;
+}
+
+void TPin::DetachWire(TWire* wire) {
+    if (Wire == wire)
+        Wire = nullptr;
+}
+
+void TPin::PlaceAt(QPoint p) {
+    Offset(static_cast<float>(p.x()), static_cast<float>(p.y()));
+    UpdateVertices();
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+TMacroPin::TMacroPin() { AddKind(kKind); }
+
+TMacroPin::~TMacroPin() {
+    if (Partner && Partner->Partner == this)
+        Partner->Partner = nullptr;
+}
+
+void TMacroPin::Write(TSerializeWriter& writer) {
+    TPin::Write(writer);
+    writer.WriteObject(Partner);
+}
+
+void TMacroPin::Read(TSerializeReader& reader) {
+    TPin::Read(reader);
+    Partner = reader.ReadReference<TMacroPin>();
+}
+
+void TMacroPin::VisitReferences(TReferenceVisitor& visit) {
+    TPin::VisitReferences(visit);
+    visit(Partner);
+}
+
+void TMacroPin::LinksRead() {
+    TPin::LinksRead();
+    if (Partner && Partner->Partner != this)
+        Partner = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+TSolder::TSolder() {
+    AddKind(kKind);
+    Rotatable = false;
+    Sizeable = false;
+    Brush.Colour = kColourBlack;
+    AddArc(true, 0, 0, 0, 360, 2, 2);
+    UpdateVertices();
+}
+
+TSolder::~TSolder() {
+    for (TWire* wire : {Wire1, Wire2, Wire3})
+        if (wire)
+            wire->Detach(this);
+}
+
+void TSolder::Write(TSerializeWriter& writer) {
+    writer.WriteFloat(X);
+    writer.WriteFloat(Y);
+    writer.WriteObject(Wire1);
+    writer.WriteObject(Wire2);
+    writer.WriteObject(Wire3);
+}
+
+void TSolder::Read(TSerializeReader& reader) {
+    X = reader.ReadFloat();
+    Y = reader.ReadFloat();
+    Wire1 = reader.ReadReference<TWire>();
+    Wire2 = reader.ReadReference<TWire>();
+    Wire3 = reader.ReadReference<TWire>();
+    TSegment::Offset(X, Y);
+    UpdateVertices();
+}
+
+void TSolder::VisitReferences(TReferenceVisitor& visit) {
+    visit(Wire1);
+    visit(Wire2);
+    visit(Wire3);
+}
+
+void TSolder::LinksRead() {
+    // A wire may sit in as many slots as it has ends here, no more.
+    TWire** slotRefs[] = {&Wire1, &Wire2, &Wire3};
+    for (TWire** slot : slotRefs) {
+        TWire* wire = *slot;
+        if (!wire)
+            continue;
+        const int ends = (wire->EndA == this ? 1 : 0) + (wire->EndB == this ? 1 : 0);
+        int held = 0;
+        for (TWire** other : slotRefs)
+            held += *other == wire;
+        if (held > ends)
+            *slot = nullptr;
+    }
+}
+
+void TSolder::Offset(float dx, float dy) {
+    TSegment::Offset(dx, dy);
+    X += dx;
+    Y += dy;
+}
+
+bool TSolder::Propagate(TDevice* driver, int32_t level) {
+    // Joints are flooded by their wires' walk; a flood started here floods each wire in turn.
+    Visited = true;
+    bool changed = false;
+    for (TWire* wire : {Wire1, Wire2, Wire3})
+        if (wire && !wire->Visited)
+            changed |= wire->Propagate(driver, level);
+    return changed;
+}
+
+TPin* TSolder::FindPin(int32_t kind) {
+    Visited = true;
+    for (TWire* wire : {Wire1, Wire2, Wire3})
+        if (wire && !wire->Visited)
+            if (TPin* pin = wire->FindPin(kind))
+                return pin;
+    return nullptr;
+}
+
+void TSolder::AttachWire(TWire* wire) {
+    if (!Wire1)
+        Wire1 = wire;
+    else if (!Wire2)
+        Wire2 = wire;
+    else if (!Wire3)
+        Wire3 = wire;
+}
+
+void TSolder::DetachWire(TWire* wire) {
+    if (Wire1 == wire)
+        Wire1 = nullptr;
+    else if (Wire2 == wire)
+        Wire2 = nullptr;
+    else if (Wire3 == wire)
+        Wire3 = nullptr;
+}
+
+int TSolder::WireCount() const { return (Wire1 ? 1 : 0) + (Wire2 ? 1 : 0) + (Wire3 ? 1 : 0); }
+
+// ---------------------------------------------------------------------------------------------------
+
+TWire::TWire() { AddKind(kKind); }
+
+TWire::~TWire() {
+    for (TGraphicObject* end : {EndA, EndB}) {
+        if (TPin* pin = AsPin(end))
+            pin->DetachWire(this);
+        else if (TSolder* solder = AsSolder(end))
+            solder->DetachWire(this);
+    }
+}
+
+void TWire::Write(TSerializeWriter& writer) {
+    TPolyline::Write(writer);
+    writer.WriteInteger(Reserved);
+    writer.WriteObject(EndA);
+    writer.WriteObject(EndB);
+}
+
+void TWire::Read(TSerializeReader& reader) {
+    TPolyline::Read(reader);
+    Reserved = reader.ReadInteger();
+    EndA = ReadEnd(reader);
+    EndB = ReadEnd(reader);
+}
+
+void TWire::VisitReferences(TReferenceVisitor& visit) {
+    visit(EndA);
+    visit(EndB);
+}
+
+void TWire::LinksRead() {
+    // A pin holds one wire: an end whose pin holds another wire, or a second end on the same pin,
+    // is cut. A joint must hold the wire once for every end of it there.
+    for (TGraphicObject** end : {&EndA, &EndB})
+        if (TPin* pin = AsPin(*end); pin && pin->Wire != this)
+            *end = nullptr;
+    if (EndB && EndB == EndA && AsPin(EndB))
+        EndB = nullptr;
+    for (TGraphicObject** end : {&EndB, &EndA}) {
+        TSolder* solder = AsSolder(*end);
+        if (!solder)
+            continue;
+        const int ends = (EndA == solder ? 1 : 0) + (EndB == solder ? 1 : 0);
+        const int held = (solder->Wire1 == this) + (solder->Wire2 == this) + (solder->Wire3 == this);
+        if (ends > held)
+            *end = nullptr;
+    }
+}
+
+bool TWire::Propagate(TDevice* driver, int32_t level) {
+    std::vector<TGraphicObject*>& stack = WalkStack();
+    const size_t base = stack.size();
+    bool changed = false;
+    Visited = true;
+    stack.push_back(this);
+    while (stack.size() > base) {
+        TGraphicObject* item = stack.back();
+        stack.pop_back();
+        if (TSolder* solder = AsSolder(item)) {
+            for (TWire* wire : {solder->Wire3, solder->Wire2, solder->Wire1})
+                if (wire && !wire->Visited) {
+                    wire->Visited = true;
+                    stack.push_back(wire);
+                }
+            continue;
+        }
+        auto* wire = static_cast<TWire*>(item);
+        wire->Level = level;
+        wire->Driver = driver;
+        for (TGraphicObject* end : {wire->EndB, wire->EndA}) {
+            if (TPin* pin = AsPin(end)) {
+                changed |= pin->SetLevel(driver, level);
+            } else if (TSolder* solder = AsSolder(end); solder && !solder->Visited) {
+                solder->Visited = true;
+                stack.push_back(solder);
+            }
+        }
+    }
+    return changed;
+}
+
+TPin* TWire::FindPin(int32_t kind) {
+    std::vector<TGraphicObject*>& stack = WalkStack();
+    const size_t base = stack.size();
+    Visited = true;
+    stack.push_back(this);
+    TPin* found = nullptr;
+    while (stack.size() > base && !found) {
+        TGraphicObject* item = stack.back();
+        stack.pop_back();
+        if (TSolder* solder = AsSolder(item)) {
+            for (TWire* wire : {solder->Wire3, solder->Wire2, solder->Wire1})
+                if (wire && !wire->Visited) {
+                    wire->Visited = true;
+                    stack.push_back(wire);
+                }
+            continue;
+        }
+        auto* wire = static_cast<TWire*>(item);
+        for (TGraphicObject* end : {wire->EndA, wire->EndB}) {
+            if (TPin* pin = AsPin(end)) {
+                if (pin->Kind == kind) {
+                    found = pin;
+                    break;
+                }
+            } else if (TSolder* solder = AsSolder(end); solder && !solder->Visited) {
+                solder->Visited = true;
+                stack.push_back(solder);
+            }
+        }
+    }
+    stack.resize(base);
+    return found;
+}
+
+void TWire::Attach(TGraphicObject* end) {
+    if (!AsPin(end) && !AsSolder(end))
+        return;
+    if (!EndA)
+        EndA = end;
+    else if (!EndB)
+        EndB = end;
+}
+
+void TWire::Detach(TGraphicObject* end) {
+    if (!end)
+        return;
+    if (EndA == end)
+        EndA = nullptr;
+    else if (EndB == end)
+        EndB = nullptr;
+}
+
+void TWire::Split(TWire*& first, TWire*& second) {
+    first = new TWire;
+    second = new TWire;
+    first->SetColour(GetColour());
+    second->SetColour(GetColour());
+    first->EndA = EndA;
+    second->EndB = EndB;
+    Repoint(EndA, this, first);
+    Repoint(EndB, this, second);
+
+    const int count = Vertices.Count();
+    const int s = std::clamp(HitSegment, 0, std::max(count - 2, 0));
+    for (int i = 0; i <= s && i < count; ++i)
+        first->AppendPoint(static_cast<float>(GetVertex(i).x()), static_cast<float>(GetVertex(i).y()));
+    first->AppendPoint(static_cast<float>(HitPoint.x()), static_cast<float>(HitPoint.y()));
+    second->AppendPoint(static_cast<float>(HitPoint.x()), static_cast<float>(HitPoint.y()));
+    for (int i = s + 1; i < count; ++i)
+        second->AppendPoint(static_cast<float>(GetVertex(i).x()), static_cast<float>(GetVertex(i).y()));
+    first->UpdateVertices();
+    second->UpdateVertices();
+}
+
+void TWire::Join(TWire* a, TWire* b) {
+    if (a->EndA == b->EndA)
+        a->Reverse();
+    if (a->EndB == b->EndB)
+        b->Reverse();
+    if (a->EndA == b->EndB) {
+        a->Reverse();
+        b->Reverse();
+    }
+    for (int i = 0; i < a->PointCount(); ++i)
+        AppendPoint(a->GetPoint(i)->X, a->GetPoint(i)->Y);
+    for (int i = 1; i < b->PointCount(); ++i)
+        AppendPoint(b->GetPoint(i)->X, b->GetPoint(i)->Y);
+    UpdateVertices();
+    EndA = a->EndA;
+    EndB = b->EndB;
+    Repoint(EndA, a, this);
+    Repoint(EndB, b, this);
+    SetColour(a->GetColour());
+}
+
+void TWire::Reverse() {
+    std::vector<TSerialize*> points(Points->begin(), Points->end());
+    std::reverse(points.begin(), points.end());
+    Points->Clear();
+    for (TSerialize* p : points)
+        Points->Add(p);
+    UpdateVertices();
+    std::swap(EndA, EndB);
+}
+
+bool TWire::FollowEnds() {
+    Moved = false;
+    DirtyRect = TRect{};
+    const int count = PointCount();
+    if (count < 2)
+        return false;
+    const int grow = 2 * Pen.Width;
+    auto follow = [&](TGraphicObject* end, int index, int neighbour) {
+        if (!end)
+            return;
+        const QPoint p = end->RoundedCentre();
+        const QPoint old = GetVertex(index);
+        if (p == old)
+            return;
+        const QPoint next = GetVertex(neighbour);
+        TRect before = RectFromPoints(old, next);
+        TRect after = RectFromPoints(p, next);
+        InflateRectBy(before, grow);
+        InflateRectBy(after, grow);
+        const TRect changed = UnionRect(before, after);
+        DirtyRect = Moved ? UnionRect(DirtyRect, changed) : changed;
+        SetPoint(p, index);
+        Moved = true;
+    };
+    follow(EndA, 0, 1);
+    follow(EndB, count - 1, count - 2);
+    return Moved;
+}

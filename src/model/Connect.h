@@ -1,0 +1,126 @@
+#pragma once
+
+// The nets of a circuit: pins on devices, wires between them and solder joints where wires branch.
+// A level driven onto a pin floods through the wires and joints of its net to every pin on it.
+
+#include "drawing/Segment.h"
+#include "model/Kinds.h"
+
+class TDevice;
+class TWire;
+
+enum class TPinKind : int32_t { Passive = 0, Input = 1, Output = 2, TriState = 3 };
+
+class TPin : public TPolygon {
+public:
+    TESSIVAR_CLASS(TPin)
+    TESSIVAR_KIND(TPin, kKindPin);
+    TPin();
+    explicit TPin(int32_t kind);
+    ~TPin() override;
+
+    void Write(TSerializeWriter& writer) override;
+    void Read(TSerializeReader& reader) override;
+    void VisitReferences(TReferenceVisitor& visit) override;
+    void LinksRead() override;
+
+    // Records the driver, stores the level and floods the pin's net unless the pin is an input or
+    // the net was already flooded in this pass. True when any pin reached changed level.
+    bool SetLevel(TDevice* driver, int32_t level);
+    bool WireVisited() const;
+    void AttachWire(TWire* wire);
+    void DetachWire(TWire* wire);
+    void PlaceAt(QPoint p);
+
+    TWire* Wire = nullptr; // not owned
+    int32_t Kind = 0;
+    int32_t Level = 0;
+    TDevice* Driver = nullptr; // not owned
+    int32_t Index = 0;
+};
+
+// A pin of a macro's outline, or the link pin of a tag; partners point at each other.
+class TMacroPin : public TPin {
+public:
+    TESSIVAR_CLASS(TMacroPin)
+    TESSIVAR_KIND(TMacroPin, kKindMacroPin);
+    TMacroPin();
+    ~TMacroPin() override;
+
+    void Write(TSerializeWriter& writer) override;
+    void Read(TSerializeReader& reader) override;
+    void VisitReferences(TReferenceVisitor& visit) override;
+    void LinksRead() override;
+
+    TMacroPin* Partner = nullptr; // not owned
+};
+
+// A solder joint: up to three wires meet here.
+class TSolder : public TPolygon {
+public:
+    TESSIVAR_CLASS(TSolder)
+    TESSIVAR_KIND(TSolder, kKindSolder);
+    TSolder();
+    ~TSolder() override;
+
+    void Write(TSerializeWriter& writer) override;
+    void Read(TSerializeReader& reader) override;
+    void VisitReferences(TReferenceVisitor& visit) override;
+    void LinksRead() override;
+    void Offset(float dx, float dy) override;
+
+    bool Propagate(TDevice* driver, int32_t level);
+    TPin* FindPin(int32_t kind);
+    void AttachWire(TWire* wire);
+    void DetachWire(TWire* wire);
+    int WireCount() const;
+    bool HoldsWire(const TWire* wire) const { return Wire1 == wire || Wire2 == wire || Wire3 == wire; }
+
+    TWire* Wire1 = nullptr; // not owned
+    TWire* Wire2 = nullptr;
+    TWire* Wire3 = nullptr;
+    bool Visited = false;
+    float X = 0;
+    float Y = 0;
+};
+
+// A wire runs from end A (its first point) to end B (its last point); each end is a pin or a joint.
+class TWire : public TPolyline {
+public:
+    TESSIVAR_CLASS(TWire)
+    TESSIVAR_KIND(TWire, kKindWire);
+    TWire();
+    ~TWire() override;
+
+    void Write(TSerializeWriter& writer) override;
+    void Read(TSerializeReader& reader) override;
+    void VisitReferences(TReferenceVisitor& visit) override;
+    void LinksRead() override;
+
+    bool Propagate(TDevice* driver, int32_t level);
+    // Searches the net from this wire for a pin of the given kind; leaves the Visited marks set.
+    TPin* FindPin(int32_t kind);
+    // Only pins and solder joints attach.
+    void Attach(TGraphicObject* end);
+    void Detach(TGraphicObject* end);
+    int ConnectedEnds() const { return (EndA ? 1 : 0) + (EndB ? 1 : 0); }
+    uint32_t GetColour() const { return Pen.Colour; }
+    void SetColour(uint32_t colour) { Pen.Colour = colour; }
+
+    // Cuts the wire at the point of its last HitTest into two new wires, each keeping one end.
+    void Split(TWire*& first, TWire*& second);
+    // Fills this new wire with A followed by B, which meet at a joint being removed.
+    void Join(TWire* a, TWire* b);
+    void Reverse();
+    // Moves the end vertices onto the centres of what the ends are attached to.
+    bool FollowEnds();
+
+    TDevice* Driver = nullptr; // not owned
+    int32_t Level = 0;
+    int32_t Reserved = 0;
+    TGraphicObject* EndA = nullptr; // a TPin or a TSolder; not owned
+    TGraphicObject* EndB = nullptr;
+    bool Visited = false;
+    TRect DirtyRect;
+    bool Moved = false;
+};

@@ -1,0 +1,542 @@
+#include "model/Macro.h"
+
+#include "model/Connect.h"
+#include "model/FlipFlops.h"
+#include "model/TagDevice.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace {
+
+constexpr int32_t kTemplateFileType = 60697;
+constexpr uint8_t kTemplateVersion = 20;
+constexpr uint32_t kLowWireColour = RGBColour(192, 192, 192);
+
+// The settling loop is bounded by passes, but macros nested inside each other multiply their
+// bounds: a few levels of oscillating macros could take longer than anyone waits. A step (and an
+// order build) gives up after this many device calculations and reports the circuit as not
+// settling, as the pass bound does.
+constexpr int64_t kStepBudget = 100'000'000;
+int64_t g_stepBudget = kStepBudget;
+int g_calculateDepth = 0;
+int g_buildDepth = 0;
+
+// Read lists must hold what the class rule files into them.
+void CheckListClasses(TSerializeReader& reader, const TMacro& macro, TGraphicList* list) {
+    for (TSerialize* item : *list->Children)
+        if (macro.ListFor(static_cast<TGraphicObject*>(item)) != list)
+            reader.Fail("a macro list holds an object of another list's class");
+}
+
+} // namespace
+
+TMacro::TMacro()
+    : Devices(std::make_unique<TGraphicList>()), Tags(std::make_unique<TGraphicList>()),
+      Wires(std::make_unique<TGraphicList>()), Solders(std::make_unique<TGraphicList>()),
+      Inputs(std::make_unique<TGraphicList>()), Outputs(std::make_unique<TGraphicList>()) {
+    AddKind(kKind);
+    Transformed = true;
+    Sizeable = false;
+    AddPolygon({{-20, -10}, {20, -10}, {20, 10}, {-20, 10}});
+    AddText(QStringLiteral("macro"), 0, 0, 7);
+    ShowPins = true;
+    UpdateVertices();
+}
+
+TMacro::~TMacro() = default;
+
+std::array<TGraphicList*, 6> TMacro::DrawOrder() const {
+    return {Devices.get(), Tags.get(), Wires.get(), Solders.get(), Inputs.get(), Outputs.get()};
+}
+
+std::array<TGraphicList*, 6> TMacro::HitOrder() const {
+    return {Devices.get(), Tags.get(), Inputs.get(), Outputs.get(), Solders.get(), Wires.get()};
+}
+
+void TMacro::Write(TSerializeWriter& writer) {
+    TDevice::Write(writer);
+    writer.WriteString(Datasheet);
+    writer.WriteInteger(0);
+    writer.WriteBoolean(Closed);
+    writer.WriteBoolean(Nested);
+    for (TGraphicList* list : {Devices.get(), Tags.get(), Inputs.get(), Outputs.get(), Solders.get(), Wires.get()})
+        writer.WriteObject(list);
+}
+
+void TMacro::Read(TSerializeReader& reader) {
+    CalcOrder.clear();
+    m_clockedFlipFlops.clear();
+    TDevice::Read(reader);
+    Datasheet = reader.ReadString();
+    HelpTopic = QString::number(reader.ReadInteger());
+    Closed = reader.ReadBoolean();
+    Nested = reader.ReadBoolean();
+    for (std::unique_ptr<TGraphicList>* list : {&Devices, &Tags, &Inputs, &Outputs, &Solders, &Wires}) {
+        list->reset(reader.ReadOwned<TGraphicList>());
+        CheckListClasses(reader, *this, list->get());
+    }
+}
+
+TGraphicList* TMacro::ListFor(const TGraphicObject* object) const {
+    if (IsA<TWire>(object))
+        return Wires.get();
+    if (IsA<TOutputDevice>(object))
+        return Outputs.get();
+    if (IsA<TInputDevice>(object))
+        return Inputs.get();
+    if (IsA<TSolder>(object))
+        return Solders.get();
+    if (IsA<TTagDevice>(object))
+        return Tags.get();
+    return Devices.get();
+}
+
+void TMacro::AddObject(TGraphicObject* object) { ListFor(object)->AddChild(object); }
+
+// ---------------------------------------------------------------------------------------------------
+// Container behaviour
+
+void TMacro::Clear() {
+    if (Closed) {
+        TDevice::Clear();
+        return;
+    }
+    Datasheet.clear();
+    HitChild = nullptr;
+    HitPin = nullptr;
+    CalcOrder.clear();
+    m_clockedFlipFlops.clear();
+    for (TGraphicList* list : {Devices.get(), Tags.get(), Inputs.get(), Outputs.get(), Solders.get(), Wires.get()})
+        list->Clear();
+}
+
+bool TMacro::HitTest(int x, int y) {
+    if (Closed) {
+        TDevice::HitTest(x, y);
+        if (!HitChild)
+            HitChild = HitPin;
+    } else {
+        HitChild = nullptr;
+        HitPin = nullptr;
+        for (TGraphicList* list : HitOrder())
+            if (list->HitTest(x, y)) {
+                HitChild = list->HitChild;
+                break;
+            }
+    }
+    if (TDevice* device = KindCast<TDevice>(HitChild))
+        HitPin = device->HitPin;
+    return HitChild != nullptr;
+}
+
+void TMacro::Draw(QPainter& dc) {
+    if (Closed) {
+        TDevice::Draw(dc);
+        return;
+    }
+    // Each object keeps its own Dragging state: one of them may be following the mouse.
+    for (TGraphicList* list : DrawOrder())
+        for (TSerialize* item : *list->Children)
+            static_cast<TGraphicObject*>(item)->Draw(dc);
+}
+
+void TMacro::Offset(float dx, float dy) {
+    if (Closed) {
+        TDevice::Offset(dx, dy);
+        return;
+    }
+    for (TGraphicList* list : DrawOrder())
+        list->Offset(dx, dy);
+}
+
+void TMacro::UpdateVertices() {
+    if (Closed) {
+        TDevice::UpdateVertices();
+        return;
+    }
+    for (TGraphicList* list : DrawOrder())
+        list->UpdateVertices();
+}
+
+TRect TMacro::GetBounds() {
+    if (Closed)
+        return TDevice::GetBounds();
+    TRect bounds{2147483647, 2147483647, 0, 0};
+    for (TGraphicList* list : DrawOrder())
+        bounds = UnionRect(bounds, list->GetBounds());
+    return bounds;
+}
+
+FloatRect TMacro::GetExtent() {
+    if (Closed)
+        return TDevice::GetExtent();
+    FloatRect extent;
+    for (TGraphicList* list : DrawOrder())
+        extent.Include(list->GetExtent());
+    return extent;
+}
+
+void TMacro::DeleteChild(TGraphicObject* child) {
+    if (!child)
+        return;
+    if (Closed) {
+        if (auto* pin = KindCast<TMacroPin>(child); pin && Pins->Children->IndexOf(pin) >= 0) {
+            if (TTagDevice* tag = FindTagForPin(pin))
+                tag->SetPinNumber(-1);
+            if (HitPin == pin)
+                HitPin = nullptr;
+            Pins->DeleteChild(pin);
+        } else {
+            TGraphicList::DeleteChild(child);
+        }
+        return;
+    }
+    // The order refers to devices; it must not outlive them until it is rebuilt.
+    std::erase(CalcOrder, child);
+    std::erase(m_clockedFlipFlops, child);
+    if (HitChild == child)
+        HitChild = nullptr;
+    ListFor(child)->DeleteChild(child);
+}
+
+bool TMacro::CollectInside(const TRect& r, TGraphicList* target) {
+    target->Children->Clear();
+    bool found = false;
+    if (Closed) {
+        found |= TGraphicList::CollectInside(r, target);
+        found |= Pins->CollectInside(r, target);
+    } else {
+        for (TGraphicList* list : HitOrder())
+            found |= list->CollectInside(r, target);
+    }
+    return found;
+}
+
+bool TMacro::CollectOutside(const TRect& r, TGraphicList* target) {
+    if (Closed)
+        return false;
+    target->Children->Clear();
+    bool found = false;
+    for (TGraphicList* list : HitOrder())
+        found |= list->CollectOutside(r, target);
+    return found;
+}
+
+bool TMacro::IsEmpty() const {
+    for (TGraphicList* list : DrawOrder())
+        if (list->ChildCount() > 0)
+            return false;
+    return true;
+}
+
+TTagDevice* TMacro::FindTagForPin(const TPin* pin) const {
+    for (TSerialize* item : *Tags->Children) {
+        auto* tag = static_cast<TTagDevice*>(item);
+        if (tag->MacroPin->Partner == pin)
+            return tag;
+    }
+    return nullptr;
+}
+
+bool TMacro::FollowWireEnds() {
+    bool moved = false;
+    for (TSerialize* item : *Wires->Children)
+        moved |= static_cast<TWire*>(item)->FollowEnds();
+    return moved;
+}
+
+void TMacro::InvalidateMovedWires(const std::function<void(const TRect&)>& invalidate) const {
+    for (TSerialize* item : *Wires->Children) {
+        const auto* wire = static_cast<TWire*>(item);
+        if (wire->Moved)
+            invalidate(wire->DirtyRect);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Simulation
+
+void TMacro::SetInputsPending(bool value) {
+    InputsPending = value;
+    for (TSerialize* item : *Devices->Children)
+        if (TMacro* macro = KindCast<TMacro>(item))
+            macro->SetInputsPending(value);
+}
+
+void TMacro::ClearVisited(bool value) {
+    for (TSerialize* item : *Wires->Children)
+        static_cast<TWire*>(item)->Visited = value;
+    for (TSerialize* item : *Solders->Children)
+        static_cast<TSolder*>(item)->Visited = value;
+}
+
+void TMacro::Calculate(TCalcResult& result) {
+    if (g_calculateDepth == 0)
+        g_stepBudget = kStepBudget;
+    ++g_calculateDepth;
+
+    TCalcResult accumulated;
+    TCalcResult scratch;
+    bool stop = false;
+
+    if (!Nested)
+        SetInputsPending(true);
+    if (InputsPending) {
+        for (TSerialize* item : *Inputs->Children)
+            static_cast<TDevice*>(item)->Calculate(scratch);
+        if (Nested)
+            InputsPending = false;
+    }
+    for (TSerialize* item : *Tags->Children) {
+        auto* tag = static_cast<TTagDevice*>(item);
+        if (tag->Direction == TTagDevice::kIn || tag->Direction == TTagDevice::kUndecided)
+            tag->Calculate(scratch);
+    }
+
+    int passes = 0;
+    do {
+        accumulated.Changed = false;
+        accumulated.Device = nullptr;
+        ClearVisited(false);
+        const size_t count = CalcOrder.size();
+        for (size_t i = 0; i < count && !stop; ++i) {
+            TDevice* device = CalcOrder[i];
+            TCalcResult local;
+            device->Calculate(local);
+            if (local.Changed) {
+                accumulated = local;
+                if (Displayed)
+                    accumulated.Device = device;
+            }
+            if (local.Race) {
+                accumulated = local;
+                if (Displayed)
+                    accumulated.Device = device;
+                stop = true;
+            }
+            if (local.Contention) {
+                accumulated = local;
+                if (Displayed)
+                    accumulated.Device = device;
+                stop = true;
+            }
+        }
+        ++passes;
+        g_stepBudget -= static_cast<int64_t>(count) + 1;
+        if (g_stepBudget < 0 && !stop && accumulated.Changed)
+            passes = std::max(passes, kMaxPasses + 1);
+    } while (!stop && accumulated.Changed && passes <= kMaxPasses);
+
+    if (passes > kMaxPasses) {
+        TDevice* contended = nullptr;
+        if (!accumulated.Contention) {
+            accumulated.Changed = false;
+            for (TDevice* device : CalcOrder)
+                if (device->Contended) {
+                    contended = device;
+                    break;
+                }
+            if (contended)
+                accumulated.Device = Displayed ? contended : nullptr;
+        }
+        if (contended) {
+            accumulated.Contention = true;
+            accumulated.Changed = true;
+        } else {
+            accumulated.Race = true;
+        }
+    }
+
+    for (TClockedFlipFlop* flipFlop : m_clockedFlipFlops)
+        flipFlop->SetSlaveInputs();
+
+    for (TSerialize* item : *Tags->Children) {
+        auto* tag = static_cast<TTagDevice*>(item);
+        if (tag->Direction == TTagDevice::kOut || tag->Direction == TTagDevice::kBidirectional) {
+            TCalcResult local;
+            tag->Calculate(local);
+            if (local.Changed)
+                accumulated = local;
+            if (tag->Contended)
+                Contended = true;
+        }
+    }
+    for (TSerialize* item : *Outputs->Children)
+        static_cast<TDevice*>(item)->Calculate(scratch);
+
+    --g_calculateDepth;
+    result = accumulated;
+}
+
+void TMacro::Reset() {
+    TDevice::Reset();
+    for (TSerialize* item : *Inputs->Children)
+        static_cast<TDevice*>(item)->Reset();
+    for (TSerialize* item : *Devices->Children)
+        if (TDevice* device = KindCast<TDevice>(item))
+            device->Reset();
+    for (TSerialize* item : *Wires->Children)
+        static_cast<TWire*>(item)->Level = 0;
+    for (TSerialize* item : *Tags->Children)
+        static_cast<TDevice*>(item)->Reset();
+    for (TSerialize* item : *Outputs->Children)
+        static_cast<TDevice*>(item)->Reset();
+    BuildCalcOrder();
+}
+
+void TMacro::ClearDrivers() {
+    TDevice::ClearDrivers();
+    for (TSerialize* item : *Inputs->Children)
+        static_cast<TDevice*>(item)->ClearDrivers();
+    for (TSerialize* item : *Wires->Children)
+        static_cast<TWire*>(item)->Driver = nullptr;
+    for (TSerialize* item : *Devices->Children)
+        if (TDevice* device = KindCast<TDevice>(item))
+            device->ClearDrivers();
+    for (TSerialize* item : *Tags->Children)
+        static_cast<TDevice*>(item)->ClearDrivers();
+    for (TSerialize* item : *Outputs->Children)
+        static_cast<TDevice*>(item)->ClearDrivers();
+}
+
+void TMacro::ClearInputs(int32_t) {
+    TDevice::ClearInputs(0);
+    for (TGraphicList* list : {Devices.get(), Tags.get(), Outputs.get()})
+        for (TSerialize* item : *list->Children)
+            if (TDevice* device = KindCast<TDevice>(item))
+                device->ClearInputs(0);
+}
+
+void TMacro::BuildCalcOrder() {
+    if (g_buildDepth == 0) {
+        g_stepBudget = kStepBudget;
+        // Drivers recorded before an edit may name devices that no longer exist.
+        ClearDrivers();
+    }
+    ++g_buildDepth;
+    BuildOrder(true);
+    --g_buildDepth;
+}
+
+void TMacro::BuildOrder(bool refreshInner) {
+    // Dry run: every driven input pin records its driver.
+    TCalcResult scratch;
+    ClearVisited(false);
+    for (TSerialize* item : *Devices->Children) {
+        if (TMacro* macro = KindCast<TMacro>(item)) {
+            if (refreshInner)
+                macro->BuildOrder(true);
+            macro->Calculate(scratch);
+        } else if (TDevice* device = KindCast<TDevice>(item)) {
+            device->Calculate(scratch);
+        }
+    }
+
+    // Each device after the devices that drove its inputs, as far as list order allows.
+    std::vector<TDevice*> candidates;
+    candidates.reserve(static_cast<size_t>(Devices->ChildCount()) * 2);
+    for (TSerialize* item : *Devices->Children)
+        if (TDevice* device = KindCast<TDevice>(item)) {
+            device->CollectDrivers(candidates);
+            candidates.push_back(device);
+        }
+
+    CalcOrder.clear();
+    m_clockedFlipFlops.clear();
+    std::unordered_set<TDevice*> placed;
+    placed.reserve(candidates.size());
+    for (TDevice* candidate : candidates) {
+        if (IsA<TInputDevice>(candidate) || IsA<TOutputDevice>(candidate) || IsA<TTagDevice>(candidate))
+            continue;
+        if (!placed.insert(candidate).second)
+            continue;
+        // A nested macro's order is refreshed after this dry run, but the levels below it keep
+        // the order its own build gave them: rebuilding them again at every level would cost time
+        // exponential in the nesting depth.
+        if (TMacro* macro = KindCast<TMacro>(candidate))
+            macro->BuildOrder(false);
+        CalcOrder.push_back(candidate);
+        if (TClockedFlipFlop* flipFlop = KindCast<TClockedFlipFlop>(candidate))
+            m_clockedFlipFlops.push_back(flipFlop);
+    }
+}
+
+void TMacro::PaintValues(QPainter& dc) {
+    if (Closed)
+        return;
+    for (TSerialize* item : *Wires->Children) {
+        auto* wire = static_cast<TWire*>(item);
+        if (wire->Dragging)
+            continue;
+        if (wire->Level > 0)
+            wire->SetColour(kColourBlack);
+        else if (wire->Level == 0)
+            wire->SetColour(kLowWireColour);
+        wire->Draw(dc);
+    }
+    for (TSerialize* item : *Solders->Children) {
+        auto* solder = static_cast<TSolder*>(item);
+        if (!solder->Dragging)
+            solder->Draw(dc);
+    }
+    for (TSerialize* item : *Inputs->Children)
+        static_cast<TInputDevice*>(item)->PaintValue(dc);
+    for (TSerialize* item : *Outputs->Children)
+        static_cast<TOutputDevice*>(item)->PaintValue(dc);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Template files
+
+void TMacro::SaveTemplate(const QString& fileName) {
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        throw EWriteError(file.errorString().toStdString());
+    TGraphicList pins;
+    for (int i = 0; i < PinCount(); ++i) {
+        auto* copy = new TMacroPin;
+        float cx, cy;
+        Pin(i)->GetCentre(cx, cy);
+        copy->Offset(cx, cy);
+        copy->UpdateVertices();
+        pins.AddChild(copy);
+    }
+    {
+        TSerializeWriter writer(&file);
+        writer.FileType = kTemplateFileType;
+        writer.Version = kTemplateVersion;
+        writer.WriteSignature();
+        writer.WriteObject(Children.get());
+        writer.WriteObject(&pins);
+        writer.Finish();
+    }
+    if (!file.commit())
+        throw EWriteError(file.errorString().toStdString());
+}
+
+void TMacro::LoadTemplate(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EReadError(file.errorString().toStdString());
+    TSerializeReader reader(&file);
+    reader.FileType = kTemplateFileType;
+    reader.ReadSignature();
+    TSerializeList* outline = reader.ReadRoot<TSerializeList>();
+    for (TSerialize* item : *outline)
+        if (!KindCast<TGraphicObject>(item))
+            reader.Fail("an outline holds something that cannot be drawn");
+    TGraphicList* pins = reader.ReadRoot<TGraphicList>();
+    for (TSerialize* item : *pins->Children)
+        if (!KindCast<TPin>(item))
+            reader.Fail("a template pin list holds something that is not a pin");
+    reader.Commit();
+    Children.reset(outline);
+    HitChild = nullptr;
+    HitPin = nullptr;
+    Pins.reset(pins);
+}

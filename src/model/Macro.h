@@ -1,0 +1,94 @@
+#pragma once
+
+// A circuit, and the sub-circuit device: the canvas edits a root TMacro, and a macro placed inside
+// another circuit is a device whose outline pins are fed through tags into its own circuit. Open, it
+// answers the drawable operations with its six lists; closed, with its outline shape and pins.
+
+#include "model/Device.h"
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class TTagDevice;
+class TClockedFlipFlop;
+
+class TMacro : public TDevice {
+public:
+    TESSIVAR_CLASS(TMacro)
+    TESSIVAR_KIND(TMacro, kKindMacro);
+    TMacro();
+    ~TMacro() override;
+
+    void Write(TSerializeWriter& writer) override;
+    void Read(TSerializeReader& reader) override;
+
+    void Clear() override;
+    bool HitTest(int x, int y) override;
+    void Draw(QPainter& dc) override;
+    void Offset(float dx, float dy) override;
+    void UpdateVertices() override;
+    TRect GetBounds() override;
+    FloatRect GetExtent() override;
+    void DeleteChild(TGraphicObject* child) override;
+
+    void Calculate(TCalcResult& result) override;
+    void Reset() override;
+    void ClearInputs(int32_t level) override;
+    void ClearDrivers() override;
+
+    void BuildCalcOrder();
+    void SetInputsPending(bool value);
+    void ClearVisited(bool value);
+    // Recolours the wires by level and refreshes the input and output devices after a step.
+    void PaintValues(QPainter& dc);
+
+    // The list an object of this class belongs in.
+    TGraphicList* ListFor(const TGraphicObject* object) const;
+    // Files an object into the list its class belongs in (ownership passes to the macro).
+    void AddObject(TGraphicObject* object);
+    // Replaces the contents of target (a list of references) by the objects lying wholly inside r.
+    bool CollectInside(const TRect& r, TGraphicList* target);
+    bool CollectOutside(const TRect& r, TGraphicList* target);
+    bool IsEmpty() const;
+    TTagDevice* FindTagForPin(const TPin* pin) const;
+    bool FollowWireEnds();
+    // Reports the area each moved wire changed, for the canvas to repaint.
+    void InvalidateMovedWires(const std::function<void(const TRect&)>& invalidate) const;
+
+    // Template files hold the outline and the outline pins alone. Saving throws EWriteError;
+    // loading throws EInvalidFileType or EReadError and then leaves the macro as it was.
+    void SaveTemplate(const QString& fileName);
+    void LoadTemplate(const QString& fileName);
+
+    std::vector<TDevice*> CalcOrder; // references, rebuilt by BuildCalcOrder
+    QString Datasheet;
+    bool Closed = true;
+    bool Displayed = false;
+    bool Nested = false;
+    bool InputsPending = true;
+    std::unique_ptr<TGraphicList> Devices;
+    std::unique_ptr<TGraphicList> Tags;
+    std::unique_ptr<TGraphicList> Wires;
+    std::unique_ptr<TGraphicList> Solders;
+    std::unique_ptr<TGraphicList> Inputs;
+    std::unique_ptr<TGraphicList> Outputs;
+
+    static constexpr int kMaxPasses = 200;
+
+private:
+    void BuildOrder(bool refreshInner);
+    // The six lists in drawing and moving order.
+    std::array<TGraphicList*, 6> DrawOrder() const;
+    // The six lists in hit-testing and collecting order.
+    std::array<TGraphicList*, 6> HitOrder() const;
+
+    // Derived from CalcOrder and Devices when the order is built, so a step makes no class tests.
+    std::vector<TClockedFlipFlop*> m_clockedFlipFlops;
+    std::vector<TMacro*> m_nestedMacros;
+};
+
+// Message texts of the template loader's failures.
+inline constexpr const char* kInvalidTemplateText = "This is not a valid Tessivar Template file.";
+inline constexpr const char* kTemplateReadErrorText = "An error has occurred trying to read this Tessivar file.";
