@@ -4,13 +4,13 @@
 // pins derives from TDevice and is driven by the settling loop through Calculate.
 
 #include "drawing/GraphicText.h"
+#include "model/Connect.h"
 #include "model/Kinds.h"
 
 #include <memory>
 #include <vector>
 
 class TDevice;
-class TPin;
 
 // What a Calculate reports to the settling loop and the canvas.
 struct TCalcResult {

@@ -1,0 +1,177 @@
+#include "model/CircuitFile.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cmath>
+
+namespace {
+
+enum TDescriptorId : int32_t {
+    kNameId = 100,
+    kDatasheetId = 101,
+    kHelpContextId = 102,
+    kReservedId = 200,
+    kReservedZeroId = 202,
+};
+
+ECircuitFile Error(ECircuitFile::TKind kind, const char* text) { return ECircuitFile(kind, QString::fromLatin1(text)); }
+
+// Reads the signature and what follows it up to the circuit object.
+TCircuitHeader ReadHeader(TSerializeReader& reader) {
+    TCircuitHeader header;
+    reader.FileType = kCircuitFileType;
+    reader.ReadSignature();
+    header.Version = reader.Version;
+    if (header.Version > kCircuitVersion)
+        throw Error(ECircuitFile::TKind::TooNew, kTooNewText);
+    if (header.Version == 30) {
+        reader.ReadBoolean();
+        header.Name = reader.ReadString();
+        header.Datasheet = reader.ReadString();
+        header.HelpContext = QString::number(reader.ReadInteger());
+    } else if (header.Version == kCircuitVersion) {
+        reader.ReadDescriptors();
+        reader.FindStringDescriptor(kNameId, header.Name);
+        reader.FindStringDescriptor(kDatasheetId, header.Datasheet);
+        reader.FindStringDescriptor(kHelpContextId, header.HelpContext);
+    }
+    return header;
+}
+
+template <class Body> auto Translated(Body body) {
+    try {
+        return body();
+    } catch (const ECircuitFile&) {
+        throw;
+    } catch (const EInvalidFileType&) {
+        throw Error(ECircuitFile::TKind::NotCircuit, kNotCircuitText);
+    } catch (const EReadError&) {
+        throw Error(ECircuitFile::TKind::Corrupt, kCorruptCircuitText);
+    } catch (const std::bad_alloc&) {
+        throw Error(ECircuitFile::TKind::Corrupt, kCorruptCircuitText);
+    }
+}
+
+TCircuit ReadFrom(TSerializeReader& reader, const std::function<void(int32_t)>& progress) {
+    return Translated([&] {
+        if (progress)
+            reader.OnProgress = progress;
+        TCircuit circuit;
+        const TCircuitHeader header = ReadHeader(reader);
+        circuit.Version = header.Version;
+        circuit.Name = header.Name;
+        TMacro* root = reader.ReadRoot<TMacro>();
+        reader.Commit();
+        circuit.Root.reset(root);
+        return circuit;
+    });
+}
+
+QFile* OpenForReading(QFile& file, const QString& path) {
+    if (!QFileInfo::exists(path))
+        throw ECircuitFile(ECircuitFile::TKind::Missing, MissingFileText(path));
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(ECircuitFile::TKind::Corrupt, kCorruptCircuitText);
+    return &file;
+}
+
+void WriteTo(TSerializeWriter& writer, TMacro* macro, const QString& name) {
+    writer.FileType = kCircuitFileType;
+    writer.Version = kCircuitVersion;
+    writer.WriteSignature();
+    writer.AddStringDescriptor(kNameId, name);
+    writer.AddStringDescriptor(kDatasheetId, macro->Datasheet);
+    writer.AddStringDescriptor(kHelpContextId, macro->HelpTopic);
+    writer.AddIntegerDescriptor(kReservedZeroId, 0);
+    writer.AddIntegerDescriptor(kReservedId, 1);
+    writer.WriteDescriptors();
+    writer.WriteObject(macro);
+    writer.Finish();
+}
+
+} // namespace
+
+QString MissingFileText(const QString& path) {
+    return QStringLiteral("Unable to locate the Tessivar file '") + QFileInfo(path).fileName() + QStringLiteral("'");
+}
+
+TCircuit ReadCircuit(const QString& path, const std::function<void(int32_t)>& progress) {
+    QFile file(path);
+    OpenForReading(file, path);
+    return Translated([&] {
+        TSerializeReader reader(&file);
+        return ReadFrom(reader, progress);
+    });
+}
+
+TCircuit ReadCircuitBytes(const QByteArray& bytes, const std::function<void(int32_t)>& progress) {
+    return Translated([&] {
+        TSerializeReader reader(bytes);
+        return ReadFrom(reader, progress);
+    });
+}
+
+TCircuitHeader ReadCircuitHeader(const QString& path) {
+    QFile file(path);
+    OpenForReading(file, path);
+    return Translated([&] {
+        TSerializeReader reader(&file);
+        return ReadHeader(reader);
+    });
+}
+
+TCircuitHeader ReadCircuitHeaderBytes(const QByteArray& bytes) {
+    return Translated([&] {
+        TSerializeReader reader(bytes);
+        return ReadHeader(reader);
+    });
+}
+
+void WriteCircuit(const QString& path, TMacro* macro, const QString& name) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw EWriteError(file.errorString().toStdString());
+    {
+        TSerializeWriter writer(&file);
+        WriteTo(writer, macro, name);
+    }
+    if (!file.commit())
+        throw EWriteError(file.errorString().toStdString());
+}
+
+QByteArray WriteCircuitBytes(TMacro* macro, const QString& name) {
+    QByteArray bytes;
+    {
+        TSerializeWriter writer(&bytes);
+        WriteTo(writer, macro, name);
+    }
+    return bytes;
+}
+
+void PrepareRoot(TMacro& root) {
+    root.Displayed = true;
+    root.Nested = false;
+    root.Reset();
+}
+
+void PrepareMacroPart(TMacro& macro, QPoint centre, const std::function<QPoint(QPoint)>& snap) {
+    macro.Closed = true;
+    macro.Nested = true;
+    macro.Displayed = false;
+    const bool showPins = macro.ShowPins;
+    macro.ShowPins = false;
+    const FloatRect e = macro.GetExtent();
+    macro.Offset(-e.MinX, -e.MinY);
+    const float halfWidth = (e.MaxX - e.MinX) / 2;
+    const float halfHeight = (e.MaxY - e.MinY) / 2;
+    QPoint p(RoundToInt(static_cast<float>(centre.x()) - halfWidth),
+             RoundToInt(static_cast<float>(centre.y()) - halfHeight));
+    if (snap)
+        p = snap(p);
+    macro.Offset(static_cast<float>(p.x()), static_cast<float>(p.y()));
+    macro.UpdateVertices();
+    macro.ShowPins = showPins;
+}
