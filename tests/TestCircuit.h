@@ -1,0 +1,86 @@
+#pragma once
+
+// Builds circuits in code for tests: place devices, wire pins, add joints and step the circuit the
+// way the editor does.
+
+#include "model/CircuitFile.h"
+#include "model/Connect.h"
+#include "model/Macro.h"
+
+#include <memory>
+
+class TTestCircuit {
+public:
+    TTestCircuit() : m_owned(std::make_unique<TMacro>()), Root(m_owned.get()) {
+        Root->Closed = false;
+        Root->Displayed = true;
+    }
+    // Works on a macro owned elsewhere (a nested one).
+    explicit TTestCircuit(TMacro* macro) : Root(macro) {}
+
+    // Places a new device of class T with its origin at (x, y).
+    template <class T> T* Add(float x = 0, float y = 0) {
+        auto* device = new T;
+        device->Offset(x, y);
+        device->UpdateVertices();
+        Root->AddObject(device);
+        return device;
+    }
+
+    // A straight wire between two pins (or joints), attached at both ends.
+    TWire* Wire(TGraphicObject* a, TGraphicObject* b) {
+        auto* wire = new TWire;
+        wire->AddPoint(a->RoundedCentre());
+        wire->AddPoint(b->RoundedCentre());
+        Attach(wire, a);
+        Attach(wire, b);
+        Root->AddObject(wire);
+        return wire;
+    }
+
+    // A joint wired to up to three pins or joints.
+    TSolder* Joint(std::initializer_list<TGraphicObject*> ends) {
+        auto* solder = new TSolder;
+        const QPoint at = (*ends.begin())->RoundedCentre() + QPoint(5, 5);
+        solder->Offset(static_cast<float>(at.x()), static_cast<float>(at.y()));
+        solder->UpdateVertices();
+        Root->AddObject(solder);
+        for (TGraphicObject* end : ends)
+            Wire(solder, end);
+        return solder;
+    }
+
+    // Power-on state and a fresh calculation order, as after loading.
+    void Reset() { PrepareRoot(*Root); }
+
+    // One simulation step as the editor makes it.
+    TCalcResult Step() {
+        TCalcResult result;
+        Root->ClearDrivers();
+        Root->Calculate(result);
+        return result;
+    }
+
+    TCalcResult Steps(int count) {
+        TCalcResult result;
+        for (int i = 0; i < count; ++i)
+            result = Step();
+        return result;
+    }
+
+    std::unique_ptr<TMacro> Release() { return std::move(m_owned); }
+
+private:
+    static void Attach(TWire* wire, TGraphicObject* end) {
+        wire->Attach(end);
+        if (auto* pin = KindCast<TPin>(end))
+            pin->AttachWire(wire);
+        else if (auto* solder = KindCast<TSolder>(end))
+            solder->AttachWire(wire);
+    }
+
+    std::unique_ptr<TMacro> m_owned;
+
+public:
+    TMacro* Root;
+};
