@@ -66,6 +66,10 @@ TCircuit ReadFrom(TSerializeReader& reader, const std::function<void(int32_t)>& 
         TMacro* root = reader.ReadRoot<TMacro>();
         reader.Commit();
         circuit.Root.reset(root);
+        // The datasheet context of the circuit travels in the header; without this it would be
+        // lost on every load, and a file saved again would not be the file read.
+        if (header.Version == 30 || header.Version == kCircuitVersion)
+            circuit.Root->HelpTopic = header.HelpContext;
         return circuit;
     });
 }

@@ -1,0 +1,261 @@
+#include "TestCircuit.h"
+
+#include "model/Gates.h"
+#include "model/TagDevice.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A gate whose output feeds its own input: it never settles.
+TNotGate* AddRing(TTestCircuit& circuit, float x = 0, float y = 0) {
+    auto* inverter = circuit.Add<TNotGate>(x, y);
+    circuit.Wire(inverter->Pin(0), inverter->Pin(1));
+    return inverter;
+}
+
+// Two tri-state buffers, both enabled by an inverter with an open input, driving one net.
+std::pair<TTriState*, TTriState*> AddBusFight(TTestCircuit& circuit) {
+    auto* enable = circuit.Add<TNotGate>(-100, 0);
+    auto* low = circuit.Add<T2AndGate>(-100, 100);
+    auto* a = circuit.Add<TTriState>(0, 0);
+    auto* b = circuit.Add<TTriState>(0, 100);
+    auto* sink = circuit.Add<T2OrGate>(100, 50);
+    circuit.Joint({enable->Pin(0), a->Pin(2), b->Pin(2)});
+    circuit.Wire(enable->Pin(0), a->Pin(0));
+    circuit.Wire(low->Pin(0), b->Pin(0));
+    circuit.Joint({a->Pin(1), b->Pin(1), sink->Pin(1)});
+    return {a, b};
+}
+
+// A macro part with an input tag, an inverter and an output tag: out = not in.
+TMacro* AddInverterMacro(TTestCircuit& outer, float x, float y, TNotGate** inner = nullptr) {
+    auto* macro = new TMacro;
+    macro->Closed = false;
+    TTestCircuit inside(macro);
+    auto* in = inside.Add<TTagDevice>(-50, 0);
+    auto* gate = inside.Add<TNotGate>(0, 0);
+    auto* out = inside.Add<TTagDevice>(50, 0);
+    inside.Wire(in->GetPin(), gate->Pin(1));
+    inside.Wire(gate->Pin(0), out->GetPin());
+    for (TTagDevice* tag : {in, out}) {
+        auto* outline = new TMacroPin;
+        outline->PlaceAt(tag == in ? QPoint(-20, 0) : QPoint(20, 0));
+        macro->Pins->AddChild(outline);
+        outline->Partner = tag->MacroPin.get();
+        tag->MacroPin->Partner = outline;
+    }
+    TTagDevice::ClassifyTags(macro);
+    macro->Closed = true;
+    macro->Nested = true;
+    macro->Offset(x, y);
+    macro->UpdateVertices();
+    outer.Root->AddObject(macro);
+    if (inner)
+        *inner = gate;
+    return macro;
+}
+
+} // namespace
+
+TEST(Settle, EmptyMacroSettlesAtOnce) {
+    TTestCircuit circuit;
+    circuit.Reset();
+    const TCalcResult result = circuit.Step();
+    EXPECT_FALSE(result.Changed || result.Race || result.Contention || result.Halt);
+    EXPECT_EQ(result.Device, nullptr);
+}
+
+TEST(Settle, CombinationalLogicSettles) {
+    // A full adder of two half adders: sum = a xor b xor c, carry = majority.
+    for (unsigned bits = 0; bits < 8; ++bits) {
+        TTestCircuit circuit;
+        std::vector<TNotGate*> sources;
+        std::vector<TNotGate*> inverters;
+        for (int i = 0; i < 3; ++i) {
+            // An inverter of an inverter whose input is open drives 0; one inverter drives 1.
+            auto* first = circuit.Add<TNotGate>(-200, 100.0f * static_cast<float>(i));
+            if ((bits >> i) & 1) {
+                sources.push_back(first);
+            } else {
+                auto* second = circuit.Add<TNotGate>(-150, 100.0f * static_cast<float>(i));
+                circuit.Wire(first->Pin(0), second->Pin(1));
+                sources.push_back(second);
+            }
+        }
+        auto* x1 = circuit.Add<T2XorGate>(0, 0);
+        auto* x2 = circuit.Add<T2XorGate>(100, 0);
+        auto* a1 = circuit.Add<T2AndGate>(0, 100);
+        auto* a2 = circuit.Add<T2AndGate>(100, 100);
+        auto* carry = circuit.Add<T2OrGate>(200, 100);
+        circuit.Joint({sources[0]->Pin(0), x1->Pin(1), a1->Pin(1)});
+        circuit.Joint({sources[1]->Pin(0), x1->Pin(2), a1->Pin(2)});
+        circuit.Joint({x1->Pin(0), x2->Pin(1), a2->Pin(1)});
+        circuit.Joint({sources[2]->Pin(0), x2->Pin(2), a2->Pin(2)});
+        circuit.Wire(a1->Pin(0), carry->Pin(1));
+        circuit.Wire(a2->Pin(0), carry->Pin(2));
+        circuit.Reset();
+        const TCalcResult result = circuit.Step();
+        EXPECT_FALSE(result.Race || result.Contention) << bits;
+        const int ones = std::popcount(bits);
+        EXPECT_EQ(x2->Pin(0)->Level, ones & 1) << bits;
+        EXPECT_EQ(carry->Pin(0)->Level, ones >= 2 ? 1 : 0) << bits;
+    }
+}
+
+TEST(Settle, InverterRingIsARaceAtTheInverter) {
+    TTestCircuit circuit;
+    TNotGate* ring = AddRing(circuit);
+    circuit.Reset();
+    const TCalcResult result = circuit.Step();
+    EXPECT_TRUE(result.Race);
+    EXPECT_FALSE(result.Contention);
+    EXPECT_EQ(result.Device, ring);
+}
+
+TEST(Settle, TwoEnabledBuffersAreContentionAtTheLaterOne) {
+    TTestCircuit circuit;
+    auto [a, b] = AddBusFight(circuit);
+    circuit.Reset();
+    const TCalcResult result = circuit.Step();
+    EXPECT_TRUE(result.Contention);
+    EXPECT_TRUE(result.Changed);
+    EXPECT_FALSE(result.Race);
+    const auto& order = circuit.Root->CalcOrder;
+    const auto posA = std::find(order.begin(), order.end(), a);
+    const auto posB = std::find(order.begin(), order.end(), b);
+    EXPECT_EQ(result.Device, posA < posB ? static_cast<TDevice*>(b) : a);
+    EXPECT_TRUE(static_cast<TTriState*>(result.Device)->Contended);
+}
+
+TEST(Settle, TwoGatesFightingIsARace) {
+    TTestCircuit circuit;
+    auto* high = circuit.Add<TNotGate>(0, 0);
+    auto* low = circuit.Add<T2AndGate>(0, 100);
+    auto* sink = circuit.Add<T2OrGate>(100, 50);
+    circuit.Joint({high->Pin(0), low->Pin(0), sink->Pin(1)});
+    circuit.Reset();
+    const TCalcResult result = circuit.Step();
+    EXPECT_TRUE(result.Race);
+    EXPECT_FALSE(result.Contention);
+    EXPECT_TRUE(result.Device == high || result.Device == low);
+}
+
+TEST(Settle, FaultsNameTheDeviceOnlyAtTheShownLevel) {
+    // A ring inside a closed macro part, shown from the root: the message points at the part.
+    TTestCircuit circuit;
+    TNotGate* inner = nullptr;
+    TMacro* part = AddInverterMacro(circuit, 0, 0, &inner);
+    TTestCircuit inside(part);
+    AddRing(inside, 0, 200);
+    circuit.Reset();
+    TCalcResult result = circuit.Step();
+    EXPECT_TRUE(result.Race);
+    EXPECT_EQ(result.Device, part);
+
+    // The same fault while the part is the level shown names the inverter inside.
+    circuit.Root->Displayed = false;
+    part->Displayed = true;
+    circuit.Reset();
+    circuit.Root->Displayed = false;
+    part->Displayed = true;
+    result = circuit.Step();
+    EXPECT_TRUE(result.Race);
+    ASSERT_NE(result.Device, nullptr);
+    EXPECT_NE(result.Device, part);
+    EXPECT_TRUE(IsA<TNotGate>(result.Device));
+
+    // A fault in the root while a nested level is shown has no device: "at higher level".
+    TTestCircuit other;
+    TMacro* shown = AddInverterMacro(other, 0, 0);
+    AddRing(other, 0, 200);
+    other.Reset();
+    other.Root->Displayed = false;
+    shown->Displayed = true;
+    result = other.Step();
+    EXPECT_TRUE(result.Race);
+    EXPECT_EQ(result.Device, nullptr);
+}
+
+TEST(Settle, MacroPartPassesLevelsThroughItsTags) {
+    TTestCircuit circuit;
+    auto* source = circuit.Add<TNotGate>(-100, 0); // drives 1
+    TMacro* part = AddInverterMacro(circuit, 0, 0);
+    auto* sink = circuit.Add<T2OrGate>(100, 0);
+    circuit.Wire(source->Pin(0), part->Pin(0));
+    circuit.Wire(part->Pin(1), sink->Pin(1));
+    circuit.Reset();
+    EXPECT_EQ(part->Pin(0)->Kind, 1) << "the tag on an input classifies its outline pin as input";
+    EXPECT_EQ(part->Pin(1)->Kind, 2);
+    TCalcResult result = circuit.Step();
+    EXPECT_FALSE(result.Race || result.Contention);
+    EXPECT_EQ(sink->Pin(1)->Level, 0);
+    // Drive the input low through a second inverter and the output follows.
+    auto* again = circuit.Add<TNotGate>(-200, 0);
+    circuit.Root->Wires->DeleteChild(source->Pin(0)->Wire);
+    circuit.Wire(source->Pin(0), again->Pin(1));
+    circuit.Wire(again->Pin(0), part->Pin(0));
+    circuit.Reset();
+    result = circuit.Step();
+    EXPECT_EQ(sink->Pin(1)->Level, 1);
+}
+
+TEST(Settle, NestedOscillatorsStopAtTheStepBudget) {
+    // Rings nested four levels deep would take 201^4 passes; the step gives up and reports a race.
+    TTestCircuit circuit;
+    TMacro* level = circuit.Root;
+    for (int depth = 0; depth < 4; ++depth) {
+        auto* macro = new TMacro;
+        macro->Nested = true;
+        macro->Closed = true;
+        TTestCircuit inside(macro);
+        AddRing(inside);
+        level->AddObject(macro);
+        level = macro;
+    }
+    circuit.Reset();
+    const TCalcResult result = circuit.Step();
+    EXPECT_TRUE(result.Race);
+}
+
+TEST(Settle, CalculationOrderPutsDriversFirst) {
+    TTestCircuit circuit;
+    // Placed in reverse: the sink first, then the gate driving it, then that gate's driver.
+    auto* last = circuit.Add<T2OrGate>(200, 0);
+    auto* middle = circuit.Add<TNotGate>(100, 0);
+    auto* first = circuit.Add<TNotGate>(0, 0);
+    circuit.Wire(first->Pin(0), middle->Pin(1));
+    circuit.Wire(middle->Pin(0), last->Pin(1));
+    circuit.Reset();
+    const auto& order = circuit.Root->CalcOrder;
+    ASSERT_EQ(order.size(), 3u);
+    EXPECT_LT(std::find(order.begin(), order.end(), middle), std::find(order.begin(), order.end(), last));
+}
+
+TEST(Settle, ClearInputs) {
+    TTestCircuit circuit;
+    auto* inverter = circuit.Add<TNotGate>();
+    auto* sink = circuit.Add<T2OrGate>(100, 0);
+    TWire* wire = circuit.Wire(inverter->Pin(0), sink->Pin(1));
+    circuit.Reset();
+    circuit.Step();
+    EXPECT_EQ(wire->Level, 1);
+    circuit.Root->ClearInputs(1);
+    EXPECT_EQ(sink->Pin(1)->Level, 0) << "a macro clears its devices' inputs to 0";
+    EXPECT_EQ(sink->Pin(1)->Driver, nullptr);
+    EXPECT_EQ(inverter->Pin(0)->Level, 1) << "outputs keep their levels";
+}
+
+TEST(Settle, DeletingADeviceTakesItOutOfTheOrder) {
+    TTestCircuit circuit;
+    auto* inverter = circuit.Add<TNotGate>();
+    auto* sink = circuit.Add<T2OrGate>(100, 0);
+    circuit.Wire(inverter->Pin(0), sink->Pin(1));
+    circuit.Reset();
+    circuit.Step();
+    circuit.Root->DeleteChild(inverter);
+    EXPECT_EQ(std::count(circuit.Root->CalcOrder.begin(), circuit.Root->CalcOrder.end(), inverter), 0);
+    circuit.Root->BuildCalcOrder();
+    EXPECT_EQ(circuit.Root->CalcOrder.size(), 1u);
+    circuit.Step();
+}
