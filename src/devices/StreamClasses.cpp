@@ -1,5 +1,7 @@
 #include "devices/StreamClasses.h"
 
+#include "devices/InputDevice.h"
+#include "devices/Interactive.h"
 #include "drawing/StreamClasses.h"
 #include "model/StreamClasses.h"
 
@@ -10,4 +12,10 @@ void RegisterStreamClasses() {
     registered = true;
     RegisterDrawingClasses();
     RegisterModelClasses();
+    TClassRegistry::Instance().Add<TGround>();
+    TClassRegistry::Instance().Add<TSupply>();
+    TClassRegistry::Instance().Add<TClockDevice>();
+    TClassRegistry::Instance().Add<TBitGenerator>();
+    TClassRegistry::Instance().Add<TInteractiveInput>();
+    TClassRegistry::Instance().Add<TInteractiveSwitch>();
 }
