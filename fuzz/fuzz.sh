@@ -15,7 +15,8 @@ build)
     configure_build "$dir" -DCMAKE_CXX_COMPILER=clang++ -DTESSIVAR_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
     build "$dir"
     say "Writing the seed corpora into fuzz/seeds/"
-    QT_QPA_PLATFORM=offscreen "./$dir/fuzz/fuzz_make_seeds" fuzz/seeds
+    QT_QPA_PLATFORM=offscreen LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
+        "./$dir/fuzz/fuzz_make_seeds" fuzz/seeds
     ;;
 run)
     target=${2:?which target}
