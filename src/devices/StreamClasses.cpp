@@ -1,5 +1,7 @@
 #include "devices/StreamClasses.h"
 
+#include "devices/MemoryDevice.h"
+#include "devices/OutputDevice.h"
 #include "drawing/StreamClasses.h"
 #include "model/StreamClasses.h"
 
@@ -10,4 +12,9 @@ void RegisterStreamClasses() {
     registered = true;
     RegisterDrawingClasses();
     RegisterModelClasses();
+    TClassRegistry& registry = TClassRegistry::Instance();
+    registry.Add<TLEDDevice>();
+    registry.Add<TLEDSegmentDevice>();
+    registry.Add<TNumericDevice>();
+    registry.Add<TMemoryDevice>();
 }
