@@ -2,6 +2,8 @@
 
 #include "devices/InputDevice.h"
 #include "devices/Interactive.h"
+#include "devices/MemoryDevice.h"
+#include "devices/OutputDevice.h"
 #include "drawing/StreamClasses.h"
 #include "model/StreamClasses.h"
 
@@ -12,10 +14,15 @@ void RegisterStreamClasses() {
     registered = true;
     RegisterDrawingClasses();
     RegisterModelClasses();
-    TClassRegistry::Instance().Add<TGround>();
-    TClassRegistry::Instance().Add<TSupply>();
-    TClassRegistry::Instance().Add<TClockDevice>();
-    TClassRegistry::Instance().Add<TBitGenerator>();
-    TClassRegistry::Instance().Add<TInteractiveInput>();
-    TClassRegistry::Instance().Add<TInteractiveSwitch>();
+    TClassRegistry& registry = TClassRegistry::Instance();
+    registry.Add<TGround>();
+    registry.Add<TSupply>();
+    registry.Add<TClockDevice>();
+    registry.Add<TBitGenerator>();
+    registry.Add<TInteractiveInput>();
+    registry.Add<TInteractiveSwitch>();
+    registry.Add<TLEDDevice>();
+    registry.Add<TLEDSegmentDevice>();
+    registry.Add<TNumericDevice>();
+    registry.Add<TMemoryDevice>();
 }
