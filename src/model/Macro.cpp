@@ -437,6 +437,9 @@ void TMacro::BuildOrder(bool refreshInner) {
         if (TMacro* macro = KindCast<TMacro>(item)) {
             if (refreshInner)
                 macro->BuildOrder(true);
+            // The dry run leaves clocks and sequences alone, so after a reset every clock of the
+            // circuit, nested or not, starts from its first level at the first step.
+            macro->SetInputsPending(false);
             macro->Calculate(scratch);
         } else if (TDevice* device = KindCast<TDevice>(item)) {
             device->Calculate(scratch);
