@@ -3,6 +3,7 @@
 // The nets of a circuit: pins on devices, wires between them and solder joints where wires branch.
 // A level driven onto a pin floods through the wires and joints of its net to every pin on it.
 
+#include "drawing/Pool.h"
 #include "drawing/Segment.h"
 #include "model/Kinds.h"
 
@@ -15,6 +16,7 @@ class TPin : public TPolygon {
 public:
     TESSIVAR_CLASS(TPin)
     TESSIVAR_KIND(TPin, kKindPin);
+    TESSIVAR_POOLED
     TPin();
     explicit TPin(int32_t kind);
     ~TPin() override;
@@ -60,6 +62,7 @@ class TSolder : public TPolygon {
 public:
     TESSIVAR_CLASS(TSolder)
     TESSIVAR_KIND(TSolder, kKindSolder);
+    TESSIVAR_POOLED
     TSolder();
     ~TSolder() override;
 
@@ -89,6 +92,7 @@ class TWire : public TPolyline {
 public:
     TESSIVAR_CLASS(TWire)
     TESSIVAR_KIND(TWire, kKindWire);
+    TESSIVAR_POOLED
     TWire();
     ~TWire() override;
 
