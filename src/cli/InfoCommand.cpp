@@ -64,21 +64,14 @@ int InfoCommand(const QStringList& args) {
     std::optional<TCircuit> circuit = LoadCircuit(path);
     if (!circuit)
         return kExitUsage;
-    // The header was readable a moment ago, as part of the whole file.
-    TCircuitHeader header;
-    try {
-        header = ReadCircuitHeader(path);
-    } catch (const ECircuitFile& e) {
-        Err(e.Text + QLatin1Char('\n'));
-        return kExitUsage;
-    }
-
+    // The header repeats the root's datasheet, and loading puts its datasheet context on the root.
+    const TMacro& root = *circuit->Root;
     TCensus census;
-    const int depth = Survey(*circuit->Root, census);
+    const int depth = Survey(root, census);
     QString text = QStringLiteral("File: %1\nVersion: %2\nName: %3\nDatasheet: %4\nHelp context: %5\n"
                                   "Nesting depth: %6\nObjects: %7\n")
-                       .arg(path, QString::number(header.Version), header.Name, header.Datasheet,
-                            header.HelpContext, QString::number(depth), QString::number(census.Total));
+                       .arg(path, QString::number(circuit->Version), circuit->Name, root.Datasheet,
+                            root.HelpTopic, QString::number(depth), QString::number(census.Total));
     for (const auto& [className, count] : census.Counts)
         text += QStringLiteral("  %1 %2\n").arg(QString::fromStdString(className), QString::number(count));
     Out(text);

@@ -1,13 +1,13 @@
 // tessivar-cli run: load a circuit, preset its interactive inputs, run it and report its outputs.
 
 #include "cli/CommandLine.h"
+#include "cli/NullPaintDevice.h"
 #include "cli/Signals.h"
 #include "cli/Vcd.h"
 
 #include "devices/Interactive.h"
 
 #include <QFileInfo>
-#include <QImage>
 #include <QPainter>
 #include <QSaveFile>
 
@@ -30,7 +30,8 @@ const char* const kUsage =
     "Options:\n"
     "  --steps N        simulation steps to run (default 1; 0 only resets)\n"
     "  --set NAME=0|1   make the preset of the interactive input labelled NAME low (0) or high\n"
-    "                   (1); every input with that label is set; an unknown label is an error\n"
+    "                   (1); every input of the circuit (not of its macro parts) with that label\n"
+    "                   is set; a label no input has is an error\n"
     "  --trace          print a table instead: a header naming the signals, one row per step\n"
     "  --vcd OUT.vcd    also write the signals as a Value Change Dump\n"
     "  -h, --help       show this text\n"
@@ -203,9 +204,8 @@ int RunCommand(const QStringList& args) {
     if (line.Has("--trace"))
         trace.emplace(signalList, steps);
 
-    // The editor repaints on the window; only the side effects of repainting matter here.
-    QImage surfaceImage(1, 1, QImage::Format_RGB32);
-    QPainter surface(&surfaceImage);
+    TNullPaintDevice surfaceDevice;
+    QPainter surface(&surfaceDevice);
     TCalcResult result;
     int64_t step = 0;
     while (step < steps && !Halted(result)) {
