@@ -1,7 +1,10 @@
 #include "FuzzSupport.h"
 
+#include "devices/MemoryDevice.h"
+#include "devices/MemoryMap.h"
 #include "devices/StreamClasses.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -56,4 +59,91 @@ void ExerciseCircuit(TMacro& root, const QString& name) {
     TCircuit again = ReadCircuitBytes(saved);
     if (WriteCircuitBytes(again.Root.get(), again.Name) != saved)
         std::abort();
+}
+
+bool FuzzCircuit(const QByteArray& bytes) {
+    try {
+        TCircuit circuit = ReadCircuitBytes(bytes);
+        ExerciseCircuit(*circuit.Root, circuit.Name);
+        return true;
+    } catch (const ECircuitFile&) {
+        return false;
+    }
+}
+
+bool FuzzHeader(const QByteArray& bytes) {
+    try {
+        ReadCircuitHeaderBytes(bytes);
+        return true;
+    } catch (const ECircuitFile&) {
+        return false;
+    }
+}
+
+bool FuzzClipboard(const QByteArray& bytes) {
+    std::unique_ptr<TGraphicObject> object;
+    try {
+        object = ReadClipboardBytes(bytes);
+    } catch (const ECircuitFile&) {
+        return false;
+    }
+    if (auto* macro = KindCast<TMacro>(object.get())) {
+        macro->Closed = false;
+        ExerciseCircuit(*macro, QString());
+    } else {
+        ExerciseDrawing(*object);
+        object->Offset(20, 20);
+        object->UpdateVertices();
+        const QByteArray saved = WriteClipboardBytes(object.get());
+        const std::unique_ptr<TGraphicObject> again = ReadClipboardBytes(saved);
+        if (WriteClipboardBytes(again.get()) != saved)
+            std::abort();
+    }
+    return true;
+}
+
+bool FuzzTemplate(const QByteArray& bytes) {
+    QByteArray copy = bytes;
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    TMacro macro;
+    try {
+        macro.LoadTemplateFrom(buffer);
+    } catch (const EReadError&) {
+        return false;
+    }
+    ExerciseDrawing(macro);
+    macro.Closed = false;
+    ExerciseCircuit(macro, QString());
+    return true;
+}
+
+bool FuzzMemoryMap(const QByteArray& bytes) {
+    if (bytes.isEmpty())
+        return false;
+    static TMemoryDevice* small = nullptr;
+    static TMemoryDevice* large = nullptr;
+    if (!small) {
+        small = new TMemoryDevice;
+        small->Configure(false, 4, 1);
+        large = new TMemoryDevice;
+        large->Configure(true, 14, 16);
+    }
+    TMemoryDevice& memory = (bytes[0] & 1) ? *large : *small;
+    QByteArray file = bytes.mid(1);
+    QBuffer buffer(&file);
+    buffer.open(QIODevice::ReadOnly);
+    bool read = true;
+    try {
+        ReadMemoryMap(buffer, memory);
+    } catch (const EReadError&) {
+        read = false;
+    }
+    QByteArray saved;
+    QBuffer out(&saved);
+    out.open(QIODevice::WriteOnly);
+    WriteMemoryMap(out, memory);
+    if (saved.size() != 8 + 4 * static_cast<qsizetype>(memory.WordCount))
+        std::abort();
+    return read;
 }

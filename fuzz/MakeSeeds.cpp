@@ -3,6 +3,8 @@
 //   fuzz_make_seeds DIR  ->  DIR/circuit, DIR/template, DIR/clipboard, DIR/header
 #include "FuzzSupport.h"
 
+#include "devices/MemoryDevice.h"
+#include "devices/MemoryMap.h"
 #include "model/TagDevice.h"
 
 #include <QDir>
@@ -19,11 +21,17 @@ void Save(const QString& path, const QByteArray& bytes) {
 }
 
 void Attach(TWire* wire, TGraphicObject* end) {
-    wire->Attach(end);
-    if (auto* pin = KindCast<TPin>(end))
+    // Both sides or neither: a pin holds one wire, a joint three.
+    if (auto* pin = KindCast<TPin>(end)) {
+        if (pin->Wire)
+            return;
         pin->AttachWire(wire);
-    else if (auto* solder = KindCast<TSolder>(end))
+    } else if (auto* solder = KindCast<TSolder>(end)) {
+        if (solder->WireCount() == 3)
+            return;
         solder->AttachWire(wire);
+    }
+    wire->Attach(end);
 }
 
 TWire* Connect(TMacro& macro, TGraphicObject* a, TGraphicObject* b) {
@@ -119,7 +127,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QDir dir(QString::fromLocal8Bit(argv[1]));
-    for (const char* sub : {"circuit", "template", "clipboard", "header"})
+    for (const char* sub : {"circuit", "template", "clipboard", "header", "memorymap"})
         dir.mkpath(sub);
 
     auto every = EveryClass();
@@ -153,5 +161,20 @@ int main(int argc, char** argv) {
         outline.Pins->AddChild(pin);
     }
     outline.SaveTemplate(dir.filePath("template/three.tvt"));
+
+    // The memory map target reads its first byte as the choice of memory.
+    TMemoryDevice memory;
+    memory.Configure(true, 4, 8);
+    for (int i = 0; i < memory.WordCount; ++i)
+        memory.SetWord(i, static_cast<uint32_t>(i * 37));
+    const QString mapPath = dir.filePath("memorymap/sixteen.map");
+    SaveMemoryMap(mapPath, memory);
+    QFile map(mapPath);
+    if (map.open(QIODevice::ReadOnly)) {
+        const QByteArray words = map.readAll();
+        map.close();
+        Save(mapPath, QByteArray(1, '\0') + words);
+        Save(dir.filePath("memorymap/into-large.map"), QByteArray(1, '\1') + words);
+    }
     return 0;
 }

@@ -9,11 +9,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    try {
-        TCircuit circuit = ReadCircuitBytes(bytes);
-        ExerciseCircuit(*circuit.Root, circuit.Name);
-    } catch (const ECircuitFile&) {
-    }
+    FuzzCircuit(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
     return 0;
 }

@@ -9,10 +9,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    try {
-        ReadCircuitHeaderBytes(bytes);
-    } catch (const ECircuitFile&) {
-    }
+    FuzzHeader(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
     return 0;
 }

@@ -1,8 +1,6 @@
 // Template files, as the template editor loads them into a macro's outline.
 #include "FuzzSupport.h"
 
-#include <QBuffer>
-
 #include <cstdint>
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -11,17 +9,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    TMacro macro;
-    try {
-        macro.LoadTemplateFrom(buffer);
-    } catch (const EReadError&) {
-        return 0;
-    }
-    ExerciseDrawing(macro);
-    macro.Closed = false;
-    ExerciseCircuit(macro, QString());
+    FuzzTemplate(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
     return 0;
 }

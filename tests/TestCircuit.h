@@ -72,11 +72,17 @@ public:
 
 private:
     static void Attach(TWire* wire, TGraphicObject* end) {
-        wire->Attach(end);
-        if (auto* pin = KindCast<TPin>(end))
+        // Both sides or neither: a pin holds one wire, a joint three.
+        if (auto* pin = KindCast<TPin>(end)) {
+            if (pin->Wire)
+                return;
             pin->AttachWire(wire);
-        else if (auto* solder = KindCast<TSolder>(end))
+        } else if (auto* solder = KindCast<TSolder>(end)) {
+            if (solder->WireCount() == 3)
+                return;
             solder->AttachWire(wire);
+        }
+        wire->Attach(end);
     }
 
     std::unique_ptr<TMacro> m_owned;

@@ -30,15 +30,6 @@ void FloatRect::Include(float x, float y) {
     MaxY = std::max(MaxY, y);
 }
 
-int32_t RoundToInt(float value) {
-    // Far beyond any canvas, and small enough that bounds arithmetic cannot overflow.
-    constexpr float kLimit = 1.0e9f;
-    if (!(value == value))
-        return 0;
-    value = std::clamp(value, -kLimit, kLimit);
-    return static_cast<int32_t>(std::nearbyint(value));
-}
-
 // ---------------------------------------------------------------------------------------------------
 
 void TFloatPoint::Write(TSerializeWriter& writer) {

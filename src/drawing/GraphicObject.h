@@ -9,6 +9,7 @@
 #include <QPoint>
 #include <QRect>
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 
@@ -79,7 +80,14 @@ struct TBrush {
 };
 
 // Rounds to the nearest integer, ties to even; values far outside any canvas are clamped.
-int32_t RoundToInt(float value);
+inline int32_t RoundToInt(float value) {
+    // Far beyond any canvas, and small enough that bounds arithmetic cannot overflow.
+    constexpr float kLimit = 1.0e9f;
+    if (!(value == value))
+        return 0;
+    value = value < -kLimit ? -kLimit : (value > kLimit ? kLimit : value);
+    return static_cast<int32_t>(std::lrint(value));
+}
 
 class TFloatPoint : public TSerialize {
 public:

@@ -18,6 +18,25 @@ int PointsToPixels(int32_t points) {
     return static_cast<int>(scaled >= 0 ? (scaled + 36) / 72 : (scaled - 36) / 72);
 }
 
+// Texts are laid out and drawn with a handful of fonts; each is made once.
+const QFont& CachedFont(const QString& name, int pixelSize, int weight, bool italic) {
+    using Key = std::tuple<QString, int, int, bool>;
+    static std::map<Key, QFont> cache;
+    const Key key{name, pixelSize, weight, italic};
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        if (cache.size() > 256)
+            cache.clear();
+        QFont font(name);
+        font.setPixelSize(pixelSize);
+        font.setWeight(static_cast<QFont::Weight>(weight));
+        font.setItalic(italic);
+        font.setKerning(false);
+        it = cache.emplace(key, font).first;
+    }
+    return it->second;
+}
+
 // Measuring is done for every text a device constructor builds, so metrics are cached per font.
 const QFontMetrics& MetricsFor(const QFont& font) {
     using Key = std::tuple<QString, int, int, bool>;
@@ -79,15 +98,8 @@ void TGraphicText::ApplySymbolFontRule() {
 }
 
 QFont TGraphicText::FillLogFont() const {
-    QFont font(FontName);
     // Sizes and weights from a file are kept within what a font engine can render.
-    font.setPixelSize(std::clamp(PointsToPixels(FontSize), 1, 1000));
-    font.setWeight(static_cast<QFont::Weight>(std::clamp(Weight, 1, 1000)));
-    font.setItalic(Italic);
-    font.setUnderline(false);
-    font.setStrikeOut(false);
-    font.setKerning(false);
-    return font;
+    return CachedFont(FontName, std::clamp(PointsToPixels(FontSize), 1, 1000), std::clamp(Weight, 1, 1000), Italic);
 }
 
 void TGraphicText::SetText(const QString& text) {
@@ -185,7 +197,8 @@ void TGraphicText::Draw(QPainter& dc) {
         OverlineSegment->Pen.Colour = TextColor;
         OverlineSegment->Draw(dc);
     }
-    const QFont font = FillLogFont();
+    const QFont& font = CachedFont(FontName, std::clamp(PointsToPixels(FontSize), 1, 1000),
+                                   std::clamp(Weight, 1, 1000), Italic);
     const QPoint origin = Vertices.Count() > 0 ? Vertices.GetVertex(0) : QPoint(0, 0);
     dc.save();
     dc.setFont(font);

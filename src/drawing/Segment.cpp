@@ -8,19 +8,43 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <map>
+#include <tuple>
+#include <unordered_map>
 
 namespace {
 
 // Widths beyond this are not a drawing a user made; they are clamped when read.
 constexpr int32_t kMaxPenWidth = 1000;
 
-QPen MakePen(const TPen& pen) {
+// Painting a circuit sets a pen and a brush for every shape; Qt's pens and brushes are shared
+// objects, so the few a circuit uses are made once.
+const QPen& MakePen(const TPen& pen) {
+    static std::unordered_map<uint64_t, QPen> cache;
+    const uint64_t key = static_cast<uint64_t>(pen.Colour & 0xFFFFFF) |
+                         (static_cast<uint64_t>(static_cast<uint32_t>(pen.Width)) << 24) |
+                         (static_cast<uint64_t>(pen.Dotted) << 56);
+    auto it = cache.find(key);
+    if (it != cache.end())
+        return it->second;
+    if (cache.size() > 1024)
+        cache.clear();
     QPen qpen(ColourToQColor(pen.Colour));
     qpen.setWidth(std::max(pen.Width, 1));
     qpen.setCosmetic(pen.Width <= 1);
     if (pen.Dotted)
         qpen.setDashPattern({1, 1});
-    return qpen;
+    return cache.emplace(key, qpen).first->second;
+}
+
+const QBrush& MakeBrush(uint32_t colour) {
+    static std::unordered_map<uint32_t, QBrush> cache;
+    auto it = cache.find(colour & 0xFFFFFF);
+    if (it != cache.end())
+        return it->second;
+    if (cache.size() > 1024)
+        cache.clear();
+    return cache.emplace(colour & 0xFFFFFF, QBrush(ColourToQColor(colour))).first->second;
 }
 
 bool SupportsRasterOps(QPainter& dc) {
@@ -229,13 +253,27 @@ void TSegment::AddPoints(std::initializer_list<TFloatPoint*> points) {
 void TSegment::AppendPoint(float x, float y) { Points->Add(new TFloatPoint(x, y)); }
 
 void TSegment::AddArc(bool clockwise, float cx, float cy, float startAngle, float endAngle, float rx, float ry) {
-    for (float angle = startAngle; angle <= endAngle; angle += 12) {
-        const double a = static_cast<double>(angle) * 0.017453292;
-        const double sine = std::sin(a);
-        const auto x = static_cast<float>(cx + rx * std::cos(a));
-        const auto y = static_cast<float>(clockwise ? cy + ry * sine : cy - ry * sine);
-        AppendPoint(x, y);
+    // Device constructors build the same few arcs over and over (every gate read from a file is
+    // constructed first), so the points of each arc are computed once.
+    using Key = std::tuple<bool, float, float, float, float, float, float>;
+    static std::map<Key, std::vector<std::pair<float, float>>> cache;
+    const Key key{clockwise, cx, cy, startAngle, endAngle, rx, ry};
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        if (cache.size() > 4096)
+            cache.clear();
+        std::vector<std::pair<float, float>> points;
+        for (float angle = startAngle; angle <= endAngle; angle += 12) {
+            const double a = static_cast<double>(angle) * 0.017453292;
+            const double sine = std::sin(a);
+            points.emplace_back(static_cast<float>(cx + rx * std::cos(a)),
+                                static_cast<float>(clockwise ? cy + ry * sine : cy - ry * sine));
+        }
+        it = cache.emplace(key, std::move(points)).first;
     }
+    Points->Reserve(Points->Count() + static_cast<int>(it->second.size()));
+    for (const auto& [x, y] : it->second)
+        AppendPoint(x, y);
 }
 
 void TSegment::DrawHandles(QPainter& dc, int size) const { Vertices.DrawHandles(dc, size, SkipEndHandles); }
@@ -275,18 +313,18 @@ void TPolygon::Read(TSerializeReader& reader) {
 bool TPolygon::HitTest(int x, int y) { return Vertices.Count() > 2 && Vertices.PtInPolygon(x, y); }
 
 void TPolygon::Draw(QPainter& dc) {
+    // Shapes set the pen and brush they draw with and leave them; nothing relies on the painter's
+    // previous ones.
     if (Dragging) {
         DrawDragOutline(dc, true);
     } else {
-        dc.save();
         ApplyPen(dc, Pen);
         if (Outline) {
             Vertices.DrawPolyline(dc);
         } else {
-            dc.setBrush(ColourToQColor(Brush.Colour));
+            dc.setBrush(MakeBrush(Brush.Colour));
             Vertices.DrawPolygon(dc);
         }
-        dc.restore();
     }
     TSegment::Draw(dc);
 }
@@ -299,7 +337,6 @@ void TPolyline::Draw(QPainter& dc) {
     if (Dragging) {
         DrawDragOutline(dc, false);
     } else {
-        dc.save();
         if (EditVertices) {
             TPen editPen;
             editPen.Dotted = true;
@@ -308,7 +345,6 @@ void TPolyline::Draw(QPainter& dc) {
             ApplyPen(dc, Pen);
         }
         Vertices.DrawPolyline(dc);
-        dc.restore();
     }
     TSegment::Draw(dc);
 }

@@ -11,10 +11,9 @@ namespace {
 // Wires and joints waiting to be flooded or searched. Nets can be long chains of joints, so both
 // walks keep their own stack instead of recursing. A walk may start another one (a pin reached by a
 // flood floods its own wire), so each walk works above the entries it found.
-std::vector<TGraphicObject*>& WalkStack() {
-    static std::vector<TGraphicObject*> stack;
-    return stack;
-}
+std::vector<TGraphicObject*> g_walkStack;
+
+std::vector<TGraphicObject*>& WalkStack() { return g_walkStack; }
 
 TPin* AsPin(TGraphicObject* end) { return KindCast<TPin>(end); }
 TSolder* AsSolder(TGraphicObject* end) { return KindCast<TSolder>(end); }
@@ -77,18 +76,6 @@ void TPin::VisitReferences(TReferenceVisitor& visit) { visit(Wire); }
 void TPin::LinksRead() {
     if (Wire && Wire->EndA != this && Wire->EndB != this)
         Wire = nullptr;
-}
-
-bool TPin::SetLevel(TDevice* driver, int32_t level) {
-    Driver = driver;
-    bool changed = false;
-    if (Level != level) {
-        Level = level;
-        changed = true;
-    }
-    if (Wire && !Wire->Visited && Kind != static_cast<int32_t>(TPinKind::Input))
-        changed |= Wire->Propagate(driver, level);
-    return changed;
 }
 
 bool TPin::WireVisited() const { return Wire && Wire->Visited; }
@@ -291,36 +278,49 @@ void TWire::LinksRead() {
     }
 }
 
-bool TWire::Propagate(TDevice* driver, int32_t level) {
-    std::vector<TGraphicObject*>& stack = WalkStack();
-    const size_t base = stack.size();
-    bool changed = false;
-    Visited = true;
-    stack.push_back(this);
-    while (stack.size() > base) {
-        TGraphicObject* item = stack.back();
-        stack.pop_back();
-        if (TSolder* solder = AsSolder(item)) {
-            for (TWire* wire : {solder->Wire3, solder->Wire2, solder->Wire1})
-                if (wire && !wire->Visited) {
-                    wire->Visited = true;
-                    stack.push_back(wire);
-                }
-            continue;
+namespace {
+
+// One end of a wire being flooded: a pin takes the level, a joint not yet flooded hands its other
+// wires to the walk.
+inline void FloodEnd(TGraphicObject* end, TDevice* driver, int32_t level, bool& changed) {
+    if (!end)
+        return;
+    if (end->Kinds() & kKindPin) {
+        changed |= static_cast<TPin*>(end)->SetLevel(driver, level);
+        return;
+    }
+    auto* solder = static_cast<TSolder*>(end);
+    if (solder->Visited)
+        return;
+    solder->Visited = true;
+    auto queue = [](TWire* next) {
+        if (next && !next->Visited) {
+            next->Visited = true;
+            g_walkStack.push_back(next);
         }
-        auto* wire = static_cast<TWire*>(item);
+    };
+    queue(solder->Wire1);
+    queue(solder->Wire2);
+    queue(solder->Wire3);
+}
+
+} // namespace
+
+bool TWire::Propagate(TDevice* driver, int32_t level) {
+    const size_t base = g_walkStack.size();
+    bool changed = false;
+    TWire* wire = this;
+    Visited = true;
+    for (;;) {
         wire->Level = level;
         wire->Driver = driver;
-        for (TGraphicObject* end : {wire->EndB, wire->EndA}) {
-            if (TPin* pin = AsPin(end)) {
-                changed |= pin->SetLevel(driver, level);
-            } else if (TSolder* solder = AsSolder(end); solder && !solder->Visited) {
-                solder->Visited = true;
-                stack.push_back(solder);
-            }
-        }
+        FloodEnd(wire->EndA, driver, level, changed);
+        FloodEnd(wire->EndB, driver, level, changed);
+        if (g_walkStack.size() == base)
+            return changed;
+        wire = static_cast<TWire*>(g_walkStack.back());
+        g_walkStack.pop_back();
     }
-    return changed;
 }
 
 TPin* TWire::FindPin(int32_t kind) {

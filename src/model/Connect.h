@@ -26,7 +26,7 @@ public:
 
     // Records the driver, stores the level and floods the pin's net unless the pin is an input or
     // the net was already flooded in this pass. True when any pin reached changed level.
-    bool SetLevel(TDevice* driver, int32_t level);
+    inline bool SetLevel(TDevice* driver, int32_t level);
     bool WireVisited() const;
     void AttachWire(TWire* wire);
     void DetachWire(TWire* wire);
@@ -124,3 +124,16 @@ public:
     TRect DirtyRect;
     bool Moved = false;
 };
+
+// Every device calculation drives its outputs through here, so it is inline.
+inline bool TPin::SetLevel(TDevice* driver, int32_t level) {
+    Driver = driver;
+    bool changed = false;
+    if (Level != level) {
+        Level = level;
+        changed = true;
+    }
+    if (Wire && !Wire->Visited && Kind != static_cast<int32_t>(TPinKind::Input))
+        changed |= Wire->Propagate(driver, level);
+    return changed;
+}

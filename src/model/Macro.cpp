@@ -23,6 +23,7 @@ constexpr uint32_t kLowWireColour = RGBColour(192, 192, 192);
 // settling, as the pass bound does.
 constexpr int64_t kStepBudget = 100'000'000;
 int64_t g_stepBudget = kStepBudget;
+int64_t g_calculations = 0;
 int g_calculateDepth = 0;
 int g_buildDepth = 0;
 
@@ -275,6 +276,8 @@ void TMacro::ClearVisited(bool value) {
         static_cast<TSolder*>(item)->Visited = value;
 }
 
+int64_t TMacro::CalculationCount() { return g_calculations; }
+
 void TMacro::Calculate(TCalcResult& result) {
     if (g_calculateDepth == 0)
         g_stepBudget = kStepBudget;
@@ -289,6 +292,7 @@ void TMacro::Calculate(TCalcResult& result) {
     if (InputsPending) {
         for (TSerialize* item : *Inputs->Children)
             static_cast<TDevice*>(item)->Calculate(scratch);
+        g_calculations += Inputs->ChildCount();
         if (Nested)
             InputsPending = false;
     }
@@ -327,6 +331,7 @@ void TMacro::Calculate(TCalcResult& result) {
             }
         }
         ++passes;
+        g_calculations += static_cast<int64_t>(count);
         g_stepBudget -= static_cast<int64_t>(count) + 1;
         if (g_stepBudget < 0 && !stop && accumulated.Changed)
             passes = std::max(passes, kMaxPasses + 1);
@@ -368,6 +373,7 @@ void TMacro::Calculate(TCalcResult& result) {
     }
     for (TSerialize* item : *Outputs->Children)
         static_cast<TDevice*>(item)->Calculate(scratch);
+    g_calculations += Outputs->ChildCount() + Tags->ChildCount();
 
     --g_calculateDepth;
     result = accumulated;
@@ -431,6 +437,9 @@ void TMacro::BuildOrder(bool refreshInner) {
         if (TMacro* macro = KindCast<TMacro>(item)) {
             if (refreshInner)
                 macro->BuildOrder(true);
+            // The dry run leaves clocks and sequences alone, so after a reset every clock of the
+            // circuit, nested or not, starts from its first level at the first step.
+            macro->SetInputsPending(false);
             macro->Calculate(scratch);
         } else if (TDevice* device = KindCast<TDevice>(item)) {
             device->Calculate(scratch);

@@ -78,6 +78,9 @@ public:
     std::unique_ptr<TGraphicList> Inputs;
     std::unique_ptr<TGraphicList> Outputs;
 
+    // Device calculations made by every macro's steps since the program started (for measuring).
+    static int64_t CalculationCount();
+
     static constexpr int kMaxPasses = 200;
 
 private:
