@@ -36,7 +36,8 @@ TSolder* Tap(TTestCircuit& circuit, TPin* q, QPoint at) {
 }
 
 // Outline pins for the tags of a finished inner circuit: inputs on the left, outputs on the right.
-TMacro* CloseAsPart(TMacro* macro, const std::vector<TTagDevice*>& inputs, const std::vector<TTagDevice*>& outputs) {
+TMacro* CloseAsPart(TMacro* macro, const std::vector<TTagDevice*>& inputs,
+                    const std::vector<TTagDevice*>& outputs) {
     int number = 1;
     auto link = [&](TTagDevice* tag, QPoint at) {
         auto* pin = new TMacroPin;
@@ -124,7 +125,8 @@ TCounter AddCounter(TTestCircuit& circuit, int bits, QPointF at, TPin* clock, TP
     TCounter counter;
     std::vector<TGraphicObject*> clockNet = {clock};
     for (int i = 0; i < bits; ++i) {
-        auto* stage = circuit.Add<TJKFlipFlop>(static_cast<float>(at.x() + 120 * i), static_cast<float>(at.y()));
+        auto* stage =
+            circuit.Add<TJKFlipFlop>(static_cast<float>(at.x() + 120 * i), static_cast<float>(at.y()));
         counter.Stages.push_back(stage);
         clockNet.push_back(stage->Pin(kClock));
     }
@@ -193,7 +195,8 @@ int AddCountingAdder(TTestCircuit& circuit, int bits, QPointF at) {
         carry = carryOut->Pin(0);
         devices += 6;
     }
-    auto* carryLed = circuit.Add<TLEDDevice>(static_cast<float>(at.x() + 120 * bits), static_cast<float>(at.y() + 500));
+    auto* carryLed =
+        circuit.Add<TLEDDevice>(static_cast<float>(at.x() + 120 * bits), static_cast<float>(at.y() + 500));
     circuit.Wire(carry, carryLed->Pin(0));
     return devices + 1;
 }
@@ -216,11 +219,13 @@ int AddNestedAdder(TTestCircuit& circuit, int bits, int depth, QPointF at) {
             circuit.Wire(Tap(circuit, q, part->Pin(input)->RoundedCentre()), part->Pin(input));
         }
         circuit.Wire(carry, part->Pin(2));
-        auto* sum = circuit.Add<TLEDDevice>(static_cast<float>(at.x() + 120 * i), static_cast<float>(at.y() + 500));
+        auto* sum =
+            circuit.Add<TLEDDevice>(static_cast<float>(at.x() + 120 * i), static_cast<float>(at.y() + 500));
         circuit.Wire(part->Pin(3), sum->Pin(0));
         carry = part->Pin(4);
     }
-    auto* carryLed = circuit.Add<TLEDDevice>(static_cast<float>(at.x() + 120 * bits), static_cast<float>(at.y() + 500));
+    auto* carryLed =
+        circuit.Add<TLEDDevice>(static_cast<float>(at.x() + 120 * bits), static_cast<float>(at.y() + 500));
     circuit.Wire(carry, carryLed->Pin(0));
     return DeviceCount(*circuit.Root);
 }

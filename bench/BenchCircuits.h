@@ -15,7 +15,7 @@
 void Net(TTestCircuit& circuit, const std::vector<TGraphicObject*>& ends);
 
 struct TCounter {
-    std::vector<TJKFlipFlop*> Stages; // least significant first
+    std::vector<TJKFlipFlop*> Stages;  // least significant first
     TGraphicObject* CarryIn = nullptr; // the J and K of stage 0 (fed by Vcc unless replaced)
 };
 

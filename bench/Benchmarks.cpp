@@ -27,8 +27,12 @@ void* operator new(std::size_t size) {
         return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace {
 
@@ -57,8 +61,8 @@ void RunSteps(benchmark::State& state, TTestCircuit& circuit) {
     state.counters["steps/s"] = benchmark::Counter(static_cast<double>(steps), benchmark::Counter::kIsRate);
     state.counters["calcs/s"] = benchmark::Counter(calculations, benchmark::Counter::kIsRate);
     state.counters["calcs/step"] = calculations / static_cast<double>(std::max<int64_t>(steps, 1));
-    state.counters["allocs/step"] =
-        static_cast<double>(g_allocations.load() - allocationsBefore) / static_cast<double>(std::max<int64_t>(steps, 1));
+    state.counters["allocs/step"] = static_cast<double>(g_allocations.load() - allocationsBefore) /
+                                    static_cast<double>(std::max<int64_t>(steps, 1));
     state.counters["devices"] = DeviceCount(*circuit.Root);
 }
 

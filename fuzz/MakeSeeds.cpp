@@ -1,10 +1,12 @@
 // Writes seed corpora for the fuzz targets: circuits holding every registered class, wired, nested
 // and in older versions, templates, clipboard contents and headers.
-//   fuzz_make_seeds DIR  ->  DIR/circuit, DIR/template, DIR/clipboard, DIR/header
+//   fuzz_make_seeds DIR  ->  DIR/circuit, DIR/template, DIR/clipboard, DIR/header, DIR/memorymap
 #include "FuzzSupport.h"
+#include "TestCircuit.h"
 
 #include "devices/MemoryDevice.h"
 #include "devices/MemoryMap.h"
+#include "model/Gates.h"
 #include "model/TagDevice.h"
 
 #include <QDir>
@@ -20,79 +22,16 @@ void Save(const QString& path, const QByteArray& bytes) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
 }
 
-void Attach(TWire* wire, TGraphicObject* end) {
-    // Both sides or neither: a pin holds one wire, a joint three.
-    if (auto* pin = KindCast<TPin>(end)) {
-        if (pin->Wire)
-            return;
-        pin->AttachWire(wire);
-    } else if (auto* solder = KindCast<TSolder>(end)) {
-        if (solder->WireCount() == 3)
-            return;
-        solder->AttachWire(wire);
-    }
-    wire->Attach(end);
-}
-
-TWire* Connect(TMacro& macro, TGraphicObject* a, TGraphicObject* b) {
-    auto* wire = new TWire;
-    wire->AddPoint(a->RoundedCentre());
-    wire->AddPoint(b->RoundedCentre());
-    Attach(wire, a);
-    Attach(wire, b);
-    macro.AddObject(wire);
-    return wire;
-}
-
-// One object of every drawable class the registry knows, placed on a grid, neighbours wired.
-std::unique_ptr<TMacro> EveryClass() {
-    auto root = std::make_unique<TMacro>();
-    root->Closed = false;
-    TDevice* previous = nullptr;
-    int slot = 0;
-    for (const std::string& name : TClassRegistry::Instance().Names()) {
-        TSerialize* object = TClassRegistry::Instance().Find(QByteArray::fromStdString(name))();
-        auto* drawable = KindCast<TGraphicObject>(object);
-        if (!drawable || IsA<TPin>(drawable) || IsA<TWire>(drawable) || IsA<TSolder>(drawable)) {
-            delete object;
-            continue;
-        }
-        if (auto* segment = KindCast<TSegment>(drawable); segment && segment->PointCount() == 0) {
-            segment->AddPoint({0, 0});
-            segment->AddPoint({10, 5});
-            segment->AddPoint({0, 10});
-        }
-        drawable->Offset(static_cast<float>(100 * (slot % 8)), static_cast<float>(100 * (slot / 8)));
-        drawable->UpdateVertices();
-        ++slot;
-        root->AddObject(drawable);
-        auto* device = KindCast<TDevice>(drawable);
-        if (device && previous && previous->PinCount() > 0 && device->PinCount() > 1 && !IsA<TMacro>(device))
-            Connect(*root, previous->Pin(0), device->Pin(1));
-        if (device && device->PinCount() > 0 && !IsA<TMacro>(device))
-            previous = device;
-    }
-    return root;
-}
-
 // A macro part with a tag on each side and a gate between, wired into an outer circuit.
 std::unique_ptr<TMacro> Nested() {
-    auto root = std::make_unique<TMacro>();
-    root->Closed = false;
+    TTestCircuit circuit;
     auto* part = new TMacro;
     part->Closed = false;
-    auto* in = new TTagDevice;
-    auto* out = new TTagDevice;
-    out->Offset(80, 0);
-    out->UpdateVertices();
-    part->AddObject(in);
-    part->AddObject(out);
-    auto* joint = new TSolder;
-    joint->Offset(40, 0);
-    joint->UpdateVertices();
-    part->AddObject(joint);
-    Connect(*part, in->GetPin(), joint);
-    Connect(*part, joint, out->GetPin());
+    TTestCircuit inside(part);
+    auto* in = inside.Add<TTagDevice>(0, 0);
+    auto* out = inside.Add<TTagDevice>(80, 0);
+    auto* gate = inside.Add<TNotGate>(40, 40);
+    inside.Joint({in->GetPin(), out->GetPin(), gate->Pin(1)});
     for (TTagDevice* tag : {in, out}) {
         auto* pin = new TMacroPin;
         pin->PlaceAt(tag == in ? QPoint(-20, 0) : QPoint(20, 0));
@@ -106,8 +45,10 @@ std::unique_ptr<TMacro> Nested() {
     part->Nested = true;
     part->Offset(200, 100);
     part->UpdateVertices();
-    root->AddObject(part);
-    return root;
+    circuit.Root->AddObject(part);
+    auto* source = circuit.Add<TNotGate>(100, 100);
+    circuit.Wire(source->Pin(0), part->Pin(0));
+    return circuit.Release();
 }
 
 QByteArray WithVersion(const QByteArray& current, int version) {
@@ -130,7 +71,7 @@ int main(int argc, char** argv) {
     for (const char* sub : {"circuit", "template", "clipboard", "header", "memorymap"})
         dir.mkpath(sub);
 
-    auto every = EveryClass();
+    auto every = CircuitOfEveryClass();
     auto nested = Nested();
     const QByteArray everyBytes = WriteCircuitBytes(every.get(), "every class");
     const QByteArray nestedBytes = WriteCircuitBytes(nested.get(), "nested");

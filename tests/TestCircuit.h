@@ -90,3 +90,35 @@ private:
 public:
     TMacro* Root;
 };
+
+// One object of every drawable class the registry knows, each on its own spot, neighbouring devices
+// wired pin 0 to pin 1, and a joint.
+inline std::unique_ptr<TMacro> CircuitOfEveryClass() {
+    TTestCircuit circuit;
+    TDevice* previous = nullptr;
+    int slot = 0;
+    for (const std::string& name : TClassRegistry::Instance().Names()) {
+        TSerialize* object = TClassRegistry::Instance().Find(QByteArray::fromStdString(name))();
+        auto* drawable = KindCast<TGraphicObject>(object);
+        if (!drawable || IsA<TPin>(drawable) || IsA<TWire>(drawable) || IsA<TSolder>(drawable)) {
+            delete object;
+            continue;
+        }
+        if (auto* segment = KindCast<TSegment>(drawable); segment && segment->PointCount() == 0) {
+            segment->AddPoint({0, 0});
+            segment->AddPoint({10, 5});
+        }
+        drawable->Offset(static_cast<float>(100 * (slot % 8)), static_cast<float>(100 * (slot / 8)));
+        drawable->UpdateVertices();
+        ++slot;
+        circuit.Root->AddObject(drawable);
+        auto* device = KindCast<TDevice>(drawable);
+        if (!device || device->PinCount() == 0 || IsA<TMacro>(device))
+            continue;
+        if (previous && device->PinCount() > 1 && !device->Pin(1)->Wire && !previous->Pin(0)->Wire)
+            circuit.Wire(previous->Pin(0), device->Pin(1));
+        previous = device;
+    }
+    circuit.Root->AddObject(new TSolder);
+    return circuit.Release();
+}

@@ -2,6 +2,8 @@
 
 // Shared set-up of the test mains and small helpers for tests.
 
+#include "drawing/Serialize.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QLocale>
@@ -11,6 +13,7 @@
 
 #include <clocale>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 namespace testsupport {
@@ -39,6 +42,25 @@ inline QByteArray Bytes(std::initializer_list<int> values) {
     return bytes;
 }
 
-inline QString DataPath(const QString& name) { return QDir(TESSIVAR_TEST_DATA).filePath(name); }
+inline QString DataPath(const QString& name) {
+    return QDir(TESSIVAR_TEST_DATA).filePath(name);
+}
+
+// The stream bytes of one object tree, without a signature.
+inline QByteArray WriteTree(TSerialize* root) {
+    QByteArray bytes;
+    TSerializeWriter writer(&bytes);
+    writer.WriteObject(root);
+    writer.Finish();
+    return bytes;
+}
+
+// Reads one tree whose root is of class T, links resolved as a file reader does.
+template <class T> std::unique_ptr<T> ReadTree(const QByteArray& bytes) {
+    TSerializeReader reader(bytes);
+    T* root = reader.ReadRoot<T>();
+    reader.Commit();
+    return std::unique_ptr<T>(root);
+}
 
 } // namespace testsupport

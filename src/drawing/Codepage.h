@@ -7,6 +7,8 @@
 #include <QString>
 
 QString FromCodepage(const char* data, int size);
-inline QString FromCodepage(const QByteArray& bytes) { return FromCodepage(bytes.constData(), bytes.size()); }
+inline QString FromCodepage(const QByteArray& bytes) {
+    return FromCodepage(bytes.constData(), bytes.size());
+}
 // Characters the code page lacks become "?".
 QByteArray ToCodepage(const QString& text);

@@ -42,7 +42,9 @@ void TFloatPoint::Read(TSerializeReader& reader) {
     Y = reader.ReadFloat();
 }
 
-TFloatPoint* NewFloatPoint(float x, float y) { return new TFloatPoint(x, y); }
+TFloatPoint* NewFloatPoint(float x, float y) {
+    return new TFloatPoint(x, y);
+}
 
 // ---------------------------------------------------------------------------------------------------
 
@@ -60,7 +62,9 @@ QPoint TGraphicObject::RoundedCentre() {
 
 // ---------------------------------------------------------------------------------------------------
 
-TGraphicList::TGraphicList() : Children(std::make_unique<TSerializeList>()) { AddKind(kKind); }
+TGraphicList::TGraphicList() : Children(std::make_unique<TSerializeList>()) {
+    AddKind(kKind);
+}
 
 TGraphicList::TGraphicList(TReferencesOnly) : Children(std::make_unique<TSerializeList>(kReferencesOnly)) {
     AddKind(kKind);
@@ -68,7 +72,9 @@ TGraphicList::TGraphicList(TReferencesOnly) : Children(std::make_unique<TSeriali
 
 TGraphicList::~TGraphicList() = default;
 
-void TGraphicList::Write(TSerializeWriter& writer) { writer.WriteObject(Children.get()); }
+void TGraphicList::Write(TSerializeWriter& writer) {
+    writer.WriteObject(Children.get());
+}
 
 void TGraphicList::Read(TSerializeReader& reader) {
     Children.reset(reader.ReadOwnedListOf<TGraphicObject>());
@@ -92,7 +98,9 @@ bool TGraphicList::HitTestChildren(int x, int y) {
     return false;
 }
 
-bool TGraphicList::HitTest(int x, int y) { return HitTestChildren(x, y); }
+bool TGraphicList::HitTest(int x, int y) {
+    return HitTestChildren(x, y);
+}
 
 void TGraphicList::DrawChildren(QPainter& dc) {
     for (TSerialize* item : *Children) {
@@ -102,7 +110,9 @@ void TGraphicList::DrawChildren(QPainter& dc) {
     }
 }
 
-void TGraphicList::Draw(QPainter& dc) { DrawChildren(dc); }
+void TGraphicList::Draw(QPainter& dc) {
+    DrawChildren(dc);
+}
 
 void TGraphicList::Rotate(float angle) {
     for (TSerialize* item : *Children)

@@ -39,7 +39,9 @@ struct TRect {
     int32_t Width() const { return Right - Left; }
     int32_t Height() const { return Bottom - Top; }
     QRect ToQRect() const { return QRect(Left, Top, Right - Left, Bottom - Top); }
-    static TRect FromQRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+    static TRect FromQRect(const QRect& r) {
+        return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    }
     bool operator==(const TRect&) const = default;
 };
 
@@ -65,7 +67,9 @@ inline uint32_t QColorToColour(const QColor& c) {
     return static_cast<uint32_t>(c.red()) | (static_cast<uint32_t>(c.green()) << 8) |
            (static_cast<uint32_t>(c.blue()) << 16);
 }
-constexpr uint32_t RGBColour(uint32_t r, uint32_t g, uint32_t b) { return r | (g << 8) | (b << 16); }
+constexpr uint32_t RGBColour(uint32_t r, uint32_t g, uint32_t b) {
+    return r | (g << 8) | (b << 16);
+}
 constexpr uint32_t kColourBlack = 0;
 constexpr uint32_t kColourWhite = 0xFFFFFF;
 

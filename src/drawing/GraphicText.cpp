@@ -99,7 +99,8 @@ void TGraphicText::ApplySymbolFontRule() {
 
 QFont TGraphicText::FillLogFont() const {
     // Sizes and weights from a file are kept within what a font engine can render.
-    return CachedFont(FontName, std::clamp(PointsToPixels(FontSize), 1, 1000), std::clamp(Weight, 1, 1000), Italic);
+    return CachedFont(FontName, std::clamp(PointsToPixels(FontSize), 1, 1000), std::clamp(Weight, 1, 1000),
+                      Italic);
 }
 
 void TGraphicText::SetText(const QString& text) {

@@ -17,7 +17,9 @@ namespace {
 // Objects of one size, cut from slabs; a freed object heads the free list.
 class TSizePool {
 public:
-    explicit TSizePool(std::size_t size) : m_size((size + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) * alignof(std::max_align_t)) {}
+    explicit TSizePool(std::size_t size)
+        : m_size((size + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) *
+                 alignof(std::max_align_t)) {}
 
     void* Allocate() {
         if (m_free) {
@@ -56,7 +58,8 @@ TSizePool& PoolFor(std::size_t size) {
     // A handful of classes use pools, so a short list is the fastest map.
     static std::vector<TSizePool*> pools;
     for (TSizePool* pool : pools)
-        if (pool->Size() == (size + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) * alignof(std::max_align_t))
+        if (pool->Size() ==
+            (size + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) * alignof(std::max_align_t))
             return *pool;
     pools.push_back(new TSizePool(size));
     return *pools.back();
@@ -64,7 +67,9 @@ TSizePool& PoolFor(std::size_t size) {
 
 } // namespace
 
-void* PoolAllocate(std::size_t size) { return PoolFor(size).Allocate(); }
+void* PoolAllocate(std::size_t size) {
+    return PoolFor(size).Allocate();
+}
 
 void PoolFree(void* object, std::size_t size) noexcept {
     if (object)
@@ -73,8 +78,12 @@ void PoolFree(void* object, std::size_t size) noexcept {
 
 #else
 
-void* PoolAllocate(std::size_t size) { return ::operator new(size); }
+void* PoolAllocate(std::size_t size) {
+    return ::operator new(size);
+}
 
-void PoolFree(void* object, std::size_t) noexcept { ::operator delete(object); }
+void PoolFree(void* object, std::size_t) noexcept {
+    ::operator delete(object);
+}
 
 #endif

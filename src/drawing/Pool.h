@@ -13,6 +13,10 @@ void* PoolAllocate(std::size_t size);
 void PoolFree(void* object, std::size_t size) noexcept;
 
 // Gives a class (and its subclasses) pooled allocation.
-#define TESSIVAR_POOLED                                                                                   \
-    static void* operator new(std::size_t size) { return PoolAllocate(size); }                            \
-    static void operator delete(void* object, std::size_t size) noexcept { PoolFree(object, size); }
+#define TESSIVAR_POOLED                                                                                      \
+    static void* operator new(std::size_t size) {                                                            \
+        return PoolAllocate(size);                                                                           \
+    }                                                                                                        \
+    static void operator delete(void* object, std::size_t size) noexcept {                                   \
+        PoolFree(object, size);                                                                              \
+    }

@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <map>
+#include <numbers>
 #include <tuple>
 #include <unordered_map>
 
@@ -131,7 +131,9 @@ bool TMapVertices::HitSegment(int x, int y, float tolerance, QPoint& point, int&
 
 // ---------------------------------------------------------------------------------------------------
 
-TSegment::TSegment() : Points(std::make_unique<TSerializeList>()) { AddKind(kKind); }
+TSegment::TSegment() : Points(std::make_unique<TSerializeList>()) {
+    AddKind(kKind);
+}
 
 void TSegment::Write(TSerializeWriter& writer) {
     writer.WriteInteger(static_cast<int32_t>(Pen.Colour));
@@ -151,7 +153,9 @@ void TSegment::Clear() {
     Vertices.Clear();
 }
 
-bool TSegment::HitTest(int, int) { return false; }
+bool TSegment::HitTest(int, int) {
+    return false;
+}
 
 void TSegment::Draw(QPainter& dc) {
     if (EditVertices)
@@ -235,7 +239,9 @@ void TSegment::SetPoint(QPoint p, int index) {
     UpdateVertices();
 }
 
-QPoint TSegment::FirstVertex() const { return Vertices.Count() > 0 ? Vertices.GetVertex(0) : QPoint(0, 0); }
+QPoint TSegment::FirstVertex() const {
+    return Vertices.Count() > 0 ? Vertices.GetVertex(0) : QPoint(0, 0);
+}
 
 QPoint TSegment::LastVertex() const {
     return Vertices.Count() > 0 ? Vertices.GetVertex(Vertices.Count() - 1) : QPoint(0, 0);
@@ -250,9 +256,12 @@ void TSegment::AddPoints(std::initializer_list<TFloatPoint*> points) {
         Points->Add(p);
 }
 
-void TSegment::AppendPoint(float x, float y) { Points->Add(new TFloatPoint(x, y)); }
+void TSegment::AppendPoint(float x, float y) {
+    Points->Add(new TFloatPoint(x, y));
+}
 
-void TSegment::AddArc(bool clockwise, float cx, float cy, float startAngle, float endAngle, float rx, float ry) {
+void TSegment::AddArc(bool clockwise, float cx, float cy, float startAngle, float endAngle, float rx,
+                      float ry) {
     // Device constructors build the same few arcs over and over (every gate read from a file is
     // constructed first), so the points of each arc are computed once.
     using Key = std::tuple<bool, float, float, float, float, float, float>;
@@ -276,9 +285,13 @@ void TSegment::AddArc(bool clockwise, float cx, float cy, float startAngle, floa
         AppendPoint(x, y);
 }
 
-void TSegment::DrawHandles(QPainter& dc, int size) const { Vertices.DrawHandles(dc, size, SkipEndHandles); }
+void TSegment::DrawHandles(QPainter& dc, int size) const {
+    Vertices.DrawHandles(dc, size, SkipEndHandles);
+}
 
-void TSegment::ApplyPen(QPainter& dc, const TPen& pen) const { dc.setPen(MakePen(pen)); }
+void TSegment::ApplyPen(QPainter& dc, const TPen& pen) const {
+    dc.setPen(MakePen(pen));
+}
 
 void TSegment::DrawDragOutline(QPainter& dc, bool closed) const {
     dc.save();
@@ -310,7 +323,9 @@ void TPolygon::Read(TSerializeReader& reader) {
     Brush.Colour = static_cast<uint32_t>(reader.ReadInteger());
 }
 
-bool TPolygon::HitTest(int x, int y) { return Vertices.Count() > 2 && Vertices.PtInPolygon(x, y); }
+bool TPolygon::HitTest(int x, int y) {
+    return Vertices.Count() > 2 && Vertices.PtInPolygon(x, y);
+}
 
 void TPolygon::Draw(QPainter& dc) {
     // Shapes set the pen and brush they draw with and leave them; nothing relies on the painter's
@@ -331,7 +346,9 @@ void TPolygon::Draw(QPainter& dc) {
 
 // ---------------------------------------------------------------------------------------------------
 
-bool TPolyline::HitTest(int x, int y) { return Vertices.HitSegment(x, y, kLineHitTolerance, HitPoint, HitSegment); }
+bool TPolyline::HitTest(int x, int y) {
+    return Vertices.HitSegment(x, y, kLineHitTolerance, HitPoint, HitSegment);
+}
 
 void TPolyline::Draw(QPainter& dc) {
     if (Dragging) {

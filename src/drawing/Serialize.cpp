@@ -89,7 +89,9 @@ void TSerializeList::Delete(int index) {
         m_items.erase(m_items.begin() + index);
 }
 
-void TSerializeList::Pack() { std::erase(m_items, nullptr); }
+void TSerializeList::Pack() {
+    std::erase(m_items, nullptr);
+}
 
 void TSerializeList::FreeAll() {
     // Take the items out first: a destructor may look at the list it is leaving.
@@ -117,7 +119,9 @@ TClassRegistry::Factory TClassRegistry::Find(const QByteArray& name) const {
     return it == m_factories.end() ? nullptr : it->second;
 }
 
-std::vector<std::string> TClassRegistry::Names() const { return m_names; }
+std::vector<std::string> TClassRegistry::Names() const {
+    return m_names;
+}
 
 // ---------------------------------------------------------------------------------------------------
 
@@ -157,7 +161,9 @@ void TSerializeWriter::Finish() {
         throw EWriteError(m_device ? m_device->errorString().toStdString() : "write failed");
 }
 
-void TSerializeWriter::WriteSignature() { WriteInteger((static_cast<int32_t>(Version) << 16) | FileType); }
+void TSerializeWriter::WriteSignature() {
+    WriteInteger((static_cast<int32_t>(Version) << 16) | FileType);
+}
 
 void TSerializeWriter::AddStringDescriptor(int32_t id, const QString& text) {
     TDescriptor descriptor;
@@ -270,7 +276,9 @@ void TSerializeWriter::WriteInteger(int32_t value) {
     }
 }
 
-void TSerializeWriter::WriteBoolean(bool value) { Put(value ? kTagTrue : kTagFalse); }
+void TSerializeWriter::WriteBoolean(bool value) {
+    Put(value ? kTagTrue : kTagFalse);
+}
 
 void TSerializeWriter::WriteString(const QString& text) {
     const QByteArray bytes = ToCodepage(text);
@@ -301,7 +309,8 @@ void TSerializeWriter::WriteFloat(float value) {
 
 TSerializeReader::TSerializeReader(QIODevice* device) : m_device(device) {
     m_deviceStart = device->pos();
-    const qint64 available = device->isSequential() ? device->bytesAvailable() : device->size() - m_deviceStart;
+    const qint64 available =
+        device->isSequential() ? device->bytesAvailable() : device->size() - m_deviceStart;
     if (available > kMaxStreamBytes)
         throw EReadError("The file is too large.");
     m_bytes = device->readAll();
@@ -393,7 +402,8 @@ int32_t TSerializeReader::ReadInteger() {
     case kTagInt32: {
         const auto* p = reinterpret_cast<const uint8_t*>(Take(4));
         return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-                                    (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24));
+                                    (static_cast<uint32_t>(p[2]) << 16) |
+                                    (static_cast<uint32_t>(p[3]) << 24));
     }
     default:
         --m_pos;
@@ -401,7 +411,9 @@ int32_t TSerializeReader::ReadInteger() {
     }
 }
 
-bool TSerializeReader::ReadBoolean() { return TakeByte() == kTagTrue; }
+bool TSerializeReader::ReadBoolean() {
+    return TakeByte() == kTagTrue;
+}
 
 QString TSerializeReader::ReadString() {
     int64_t size = 0;
@@ -411,8 +423,9 @@ QString TSerializeReader::ReadString() {
         break;
     case kTagLongString: {
         const auto* p = reinterpret_cast<const uint8_t*>(Take(4));
-        size = static_cast<int64_t>(static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-                                    (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24));
+        size =
+            static_cast<int64_t>(static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+                                 (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24));
         break;
     }
     default:
@@ -503,7 +516,9 @@ int TSerializeReader::ReadEntry() {
     return index;
 }
 
-int TSerializeReader::CurrentOwner() const { return m_readStack.empty() ? kOwnerCaller : m_readStack.back(); }
+int TSerializeReader::CurrentOwner() const {
+    return m_readStack.empty() ? kOwnerCaller : m_readStack.back();
+}
 
 void TSerializeReader::Adopt(int index, int owner) {
     const auto i = static_cast<size_t>(index);

@@ -41,14 +41,16 @@ public:
 // Cheap run-time class tests. A class that declares TESSIVAR_KIND adds its bit in its constructor, so
 // KindCast<T> is a mask test instead of a dynamic_cast. The drawing layer owns bits 0-8, the model
 // 9-23, the devices 24-31.
-#define TESSIVAR_KIND(Name, Bit)                                                                          \
-    static constexpr uint32_t kKind = (Bit);                                                              \
+#define TESSIVAR_KIND(Name, Bit)                                                                             \
+    static constexpr uint32_t kKind = (Bit);                                                                 \
     using KindClass = Name
 
 // Registered stream classes name themselves; the name is part of the file format.
-#define TESSIVAR_CLASS(Name)                                                                              \
-    static constexpr char kClassName[] = #Name;                                                           \
-    const char* ClassName() const override { return kClassName; }
+#define TESSIVAR_CLASS(Name)                                                                                 \
+    static constexpr char kClassName[] = #Name;                                                              \
+    const char* ClassName() const override {                                                                 \
+        return kClassName;                                                                                   \
+    }
 
 class TSerialize;
 
@@ -114,7 +116,9 @@ template <class T> const T* KindCast(const TSerialize* object) {
     return KindCast<T>(const_cast<TSerialize*>(object));
 }
 
-template <class T> bool IsA(const TSerialize* object) { return KindCast<T>(object) != nullptr; }
+template <class T> bool IsA(const TSerialize* object) {
+    return KindCast<T>(object) != nullptr;
+}
 
 // Marks a list that holds references only and never destroys its items.
 struct TReferencesOnly {};

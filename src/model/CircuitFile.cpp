@@ -17,7 +17,9 @@ enum TDescriptorId : int32_t {
     kReservedZeroId = 202,
 };
 
-ECircuitFile Error(ECircuitFile::TKind kind, const char* text) { return ECircuitFile(kind, QString::fromLatin1(text)); }
+ECircuitFile Error(ECircuitFile::TKind kind, const char* text) {
+    return ECircuitFile(kind, QString::fromLatin1(text));
+}
 
 // Reads the signature and what follows it up to the circuit object.
 TCircuitHeader ReadHeader(TSerializeReader& reader) {
@@ -99,7 +101,8 @@ void WriteTo(TSerializeWriter& writer, TMacro* macro, const QString& name) {
 } // namespace
 
 QString MissingFileText(const QString& path) {
-    return QStringLiteral("Unable to locate the Tessivar file '") + QFileInfo(path).fileName() + QStringLiteral("'");
+    return QStringLiteral("Unable to locate the Tessivar file '") + QFileInfo(path).fileName() +
+           QStringLiteral("'");
 }
 
 TCircuit ReadCircuit(const QString& path, const std::function<void(int32_t)>& progress) {

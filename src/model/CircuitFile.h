@@ -21,7 +21,8 @@ constexpr uint8_t kCircuitVersion = 34;
 class ECircuitFile : public std::runtime_error {
 public:
     enum class TKind { Missing, TooNew, NotCircuit, Corrupt };
-    ECircuitFile(TKind kind, const QString& text) : std::runtime_error(text.toStdString()), Kind(kind), Text(text) {}
+    ECircuitFile(TKind kind, const QString& text)
+        : std::runtime_error(text.toStdString()), Kind(kind), Text(text) {}
     TKind Kind;
     QString Text;
 };

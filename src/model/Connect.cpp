@@ -13,10 +13,16 @@ namespace {
 // flood floods its own wire), so each walk works above the entries it found.
 std::vector<TGraphicObject*> g_walkStack;
 
-std::vector<TGraphicObject*>& WalkStack() { return g_walkStack; }
+std::vector<TGraphicObject*>& WalkStack() {
+    return g_walkStack;
+}
 
-TPin* AsPin(TGraphicObject* end) { return KindCast<TPin>(end); }
-TSolder* AsSolder(TGraphicObject* end) { return KindCast<TSolder>(end); }
+TPin* AsPin(TGraphicObject* end) {
+    return KindCast<TPin>(end);
+}
+TSolder* AsSolder(TGraphicObject* end) {
+    return KindCast<TSolder>(end);
+}
 
 // Points an end that was attached to one wire at another.
 void Repoint(TGraphicObject* end, TWire* from, TWire* to) {
@@ -52,7 +58,9 @@ TPin::TPin() {
     UpdateVertices();
 }
 
-TPin::TPin(int32_t kind) : TPin() { Kind = kind; }
+TPin::TPin(int32_t kind) : TPin() {
+    Kind = kind;
+}
 
 TPin::~TPin() {
     if (Wire)
@@ -71,14 +79,18 @@ void TPin::Read(TSerializeReader& reader) {
     Wire = reader.ReadReference<TWire>();
 }
 
-void TPin::VisitReferences(TReferenceVisitor& visit) { visit(Wire); }
+void TPin::VisitReferences(TReferenceVisitor& visit) {
+    visit(Wire);
+}
 
 void TPin::LinksRead() {
     if (Wire && Wire->EndA != this && Wire->EndB != this)
         Wire = nullptr;
 }
 
-bool TPin::WireVisited() const { return Wire && Wire->Visited; }
+bool TPin::WireVisited() const {
+    return Wire && Wire->Visited;
+}
 
 void TPin::AttachWire(TWire* wire) {
     if (!Wire)
@@ -97,7 +109,9 @@ void TPin::PlaceAt(QPoint p) {
 
 // ---------------------------------------------------------------------------------------------------
 
-TMacroPin::TMacroPin() { AddKind(kKind); }
+TMacroPin::TMacroPin() {
+    AddKind(kKind);
+}
 
 TMacroPin::~TMacroPin() {
     if (Partner && Partner->Partner == this)
@@ -225,11 +239,15 @@ void TSolder::DetachWire(TWire* wire) {
         Wire3 = nullptr;
 }
 
-int TSolder::WireCount() const { return (Wire1 ? 1 : 0) + (Wire2 ? 1 : 0) + (Wire3 ? 1 : 0); }
+int TSolder::WireCount() const {
+    return (Wire1 ? 1 : 0) + (Wire2 ? 1 : 0) + (Wire3 ? 1 : 0);
+}
 
 // ---------------------------------------------------------------------------------------------------
 
-TWire::TWire() { AddKind(kKind); }
+TWire::TWire() {
+    AddKind(kKind);
+}
 
 TWire::~TWire() {
     for (TGraphicObject* end : {EndA, EndB}) {

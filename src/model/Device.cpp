@@ -4,7 +4,9 @@
 
 #include <QPainter>
 
-TDevice::TDevice() : Pins(std::make_unique<TGraphicList>()) { AddKind(kKind); }
+TDevice::TDevice() : Pins(std::make_unique<TGraphicList>()) {
+    AddKind(kKind);
+}
 
 TDevice::~TDevice() = default;
 
@@ -114,9 +116,13 @@ FloatRect TDevice::DeviceExtent() {
     return extent;
 }
 
-TRect TDevice::GetBounds() { return DeviceBounds(); }
+TRect TDevice::GetBounds() {
+    return DeviceBounds();
+}
 
-FloatRect TDevice::GetExtent() { return DeviceExtent(); }
+FloatRect TDevice::GetExtent() {
+    return DeviceExtent();
+}
 
 void TDevice::CentreOn(QPoint p) {
     TGraphicList::CentreOn(p);
@@ -124,7 +130,9 @@ void TDevice::CentreOn(QPoint p) {
     Y = static_cast<float>(p.y());
 }
 
-void TDevice::Calculate(TCalcResult& result) { result = TCalcResult{}; }
+void TDevice::Calculate(TCalcResult& result) {
+    result = TCalcResult{};
+}
 
 void TDevice::Reset() {
     for (TSerialize* item : *Pins->Children)
@@ -238,7 +246,9 @@ void TTextDevice::DrawTextDevice(QPainter& dc) {
     Label->Draw(dc);
 }
 
-void TTextDevice::Draw(QPainter& dc) { DrawTextDevice(dc); }
+void TTextDevice::Draw(QPainter& dc) {
+    DrawTextDevice(dc);
+}
 
 void TTextDevice::Offset(float dx, float dy) {
     TDevice::Offset(dx, dy);
@@ -274,7 +284,9 @@ void TTextDevice::SetLabel(const QString& text) {
     SetLabelPosition(LabelPosition);
 }
 
-void TTextDevice::SetLabelOverline(bool overline) { Label->Overline = overline; }
+void TTextDevice::SetLabelOverline(bool overline) {
+    Label->Overline = overline;
+}
 
 void TTextDevice::SetLabelPosition(int32_t position) {
     LabelPosition = position;
@@ -323,7 +335,9 @@ void TTextDevice::SetLabelPosition(int32_t position) {
 
 // ---------------------------------------------------------------------------------------------------
 
-THistoryDevice::THistoryDevice() { AddKind(kKind); }
+THistoryDevice::THistoryDevice() {
+    AddKind(kKind);
+}
 
 void THistoryDevice::Write(TSerializeWriter& writer) {
     TTextDevice::Write(writer);

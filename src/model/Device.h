@@ -166,4 +166,6 @@ public:
 };
 
 // Logic levels: only bit 0 counts.
-inline int32_t Bit0(int32_t level) { return level & 1; }
+inline int32_t Bit0(int32_t level) {
+    return level & 1;
+}

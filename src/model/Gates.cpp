@@ -41,7 +41,9 @@ bool TGateDevice::AnyInputHigh() const {
     return Bit0(any);
 }
 
-bool TGateDevice::InputsDiffer() const { return Bit0(Pin(1)->Level ^ Pin(2)->Level); }
+bool TGateDevice::InputsDiffer() const {
+    return Bit0(Pin(1)->Level ^ Pin(2)->Level);
+}
 
 void TGateDevice::AddAndBody() {
     TPolygon* body = AddPolygon({{-17, 15}, {-17, -15}});
@@ -56,9 +58,13 @@ void TGateDevice::AddOrBody() {
     body->AddArc(false, -38, 0, 318, 402, 23, 23);
 }
 
-void TGateDevice::AddBubble() { AddPolygon({})->AddArc(true, 21, 0, 0, 360, 5, 5); }
+void TGateDevice::AddBubble() {
+    AddPolygon({})->AddArc(true, 21, 0, 0, 360, 5, 5);
+}
 
-void TGateDevice::AddXorArc() { AddLine({})->AddArc(false, -42, 0, 318, 402, 23, 23); }
+void TGateDevice::AddXorArc() {
+    AddLine({})->AddArc(false, -42, 0, 318, 402, 23, 23);
+}
 
 void TGateDevice::AddInputLeads(float outerEnd, float middleEnd) {
     const std::vector<int> rows = InputRows(InputCount);

@@ -78,11 +78,11 @@ public:
     void Calculate(TCalcResult& result) override;
 };
 
-#define TESSIVAR_GATE(Name, Family, Inputs)                                                               \
-    class Name : public Family {                                                                          \
-    public:                                                                                               \
-        TESSIVAR_CLASS(Name)                                                                              \
-        Name() : Family(Inputs) {}                                                                        \
+#define TESSIVAR_GATE(Name, Family, Inputs)                                                                  \
+    class Name : public Family {                                                                             \
+    public:                                                                                                  \
+        TESSIVAR_CLASS(Name)                                                                                 \
+        Name() : Family(Inputs) {}                                                                           \
     }
 
 TESSIVAR_GATE(T2AndGate, TAndGate, 2);

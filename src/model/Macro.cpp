@@ -65,7 +65,8 @@ void TMacro::Write(TSerializeWriter& writer) {
     writer.WriteInteger(0);
     writer.WriteBoolean(Closed);
     writer.WriteBoolean(Nested);
-    for (TGraphicList* list : {Devices.get(), Tags.get(), Inputs.get(), Outputs.get(), Solders.get(), Wires.get()})
+    for (TGraphicList* list :
+         {Devices.get(), Tags.get(), Inputs.get(), Outputs.get(), Solders.get(), Wires.get()})
         writer.WriteObject(list);
 }
 
@@ -97,7 +98,9 @@ TGraphicList* TMacro::ListFor(const TGraphicObject* object) const {
     return Devices.get();
 }
 
-void TMacro::AddObject(TGraphicObject* object) { ListFor(object)->AddChild(object); }
+void TMacro::AddObject(TGraphicObject* object) {
+    ListFor(object)->AddChild(object);
+}
 
 // ---------------------------------------------------------------------------------------------------
 // Container behaviour
@@ -112,7 +115,8 @@ void TMacro::Clear() {
     HitPin = nullptr;
     CalcOrder.clear();
     m_clockedFlipFlops.clear();
-    for (TGraphicList* list : {Devices.get(), Tags.get(), Inputs.get(), Outputs.get(), Solders.get(), Wires.get()})
+    for (TGraphicList* list :
+         {Devices.get(), Tags.get(), Inputs.get(), Outputs.get(), Solders.get(), Wires.get()})
         list->Clear();
 }
 
@@ -276,7 +280,9 @@ void TMacro::ClearVisited(bool value) {
         static_cast<TSolder*>(item)->Visited = value;
 }
 
-int64_t TMacro::CalculationCount() { return g_calculations; }
+int64_t TMacro::CalculationCount() {
+    return g_calculations;
+}
 
 void TMacro::Calculate(TCalcResult& result) {
     if (g_calculateDepth == 0)

@@ -97,4 +97,5 @@ private:
 
 // Message texts of the template loader's failures.
 inline constexpr const char* kInvalidTemplateText = "This is not a valid Tessivar Template file.";
-inline constexpr const char* kTemplateReadErrorText = "An error has occurred trying to read this Tessivar file.";
+inline constexpr const char* kTemplateReadErrorText =
+    "An error has occurred trying to read this Tessivar file.";

@@ -31,7 +31,9 @@ void TTagDevice::Read(TSerializeReader& reader) {
     MacroPin.reset(reader.ReadOwned<TMacroPin>());
 }
 
-TGraphicText* TTagDevice::NumberLabel() const { return ShapeChild<TGraphicText>(0); }
+TGraphicText* TTagDevice::NumberLabel() const {
+    return ShapeChild<TGraphicText>(0);
+}
 
 TPin* TTagDevice::FindOnNet(int32_t kind) {
     TPin* pin = GetPin();

@@ -13,7 +13,7 @@
 
 TEST(FuzzRegressions, EveryKeptInputIsHandledCleanly) {
     const std::map<QString, std::function<bool(const QByteArray&)>> targets = {
-        {"circuit", FuzzCircuit}, {"header", FuzzHeader},       {"clipboard", FuzzClipboard},
+        {"circuit", FuzzCircuit},   {"header", FuzzHeader},       {"clipboard", FuzzClipboard},
         {"template", FuzzTemplate}, {"memorymap", FuzzMemoryMap},
     };
     const QDir dir(testsupport::DataPath("regressions"));

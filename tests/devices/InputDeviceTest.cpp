@@ -1,4 +1,5 @@
 #include "TestCircuit.h"
+#include "TestSupport.h"
 
 #include "devices/InputDevice.h"
 #include "model/Gates.h"
@@ -12,21 +13,6 @@
 #include <vector>
 
 namespace {
-
-QByteArray WriteObject(TSerialize* object) {
-    QByteArray bytes;
-    TSerializeWriter writer(&bytes);
-    writer.WriteObject(object);
-    writer.Finish();
-    return bytes;
-}
-
-template <class T> std::unique_ptr<T> ReadObject(const QByteArray& bytes) {
-    TSerializeReader reader(bytes);
-    T* root = reader.ReadRoot<T>();
-    reader.Commit();
-    return std::unique_ptr<T>(root);
-}
 
 // The levels a device drives on the given number of steps after a reset, read off the wire of its
 // pin as the rest of the circuit sees it.
@@ -141,15 +127,15 @@ TEST(InputDeviceStream, RoundTripsAndRebuildsTheShape) {
         std::unique_ptr<TInputDevice> original(make());
         original->Offset(60, 80);
         original->UpdateVertices();
-        const QByteArray first = WriteObject(original.get());
+        const QByteArray first = testsupport::WriteTree(original.get());
         EXPECT_FALSE(first.contains("TPolygon") || first.contains("TPolyline")) << original->ClassName();
-        auto copy = ReadObject<TInputDevice>(first);
+        auto copy = testsupport::ReadTree<TInputDevice>(first);
         EXPECT_STREQ(copy->ClassName(), original->ClassName());
         ASSERT_EQ(copy->ChildCount(), original->ChildCount());
         for (int i = 0; i < copy->ChildCount(); ++i)
             EXPECT_EQ(copy->Child(i)->GetBounds(), original->Child(i)->GetBounds()) << original->ClassName();
         EXPECT_EQ(copy->InHistory, original->InHistory);
-        EXPECT_EQ(WriteObject(copy.get()), first) << original->ClassName();
+        EXPECT_EQ(testsupport::WriteTree(copy.get()), first) << original->ClassName();
     }
 }
 
@@ -159,7 +145,7 @@ TEST(InputDeviceStream, LoadingStartsTheSequenceOver) {
     TCalcResult result;
     for (int i = 0; i < 3; ++i)
         generator.Calculate(result);
-    auto copy = ReadObject<TBitGenerator>(WriteObject(&generator));
+    auto copy = testsupport::ReadTree<TBitGenerator>(testsupport::WriteTree(&generator));
     EXPECT_EQ(copy->Sequence, "1101");
     EXPECT_EQ(copy->Position, 1);
     EXPECT_EQ(copy->Value, 0);
@@ -169,8 +155,8 @@ TEST(InputDeviceStream, LoadingStartsTheSequenceOver) {
 TEST(InputDeviceStream, ForeignCharactersPlayAsZeroAndAreKept) {
     TBitGenerator generator;
     generator.SetSequence(QStringLiteral("1x3"));
-    const QByteArray bytes = WriteObject(&generator);
-    auto copy = ReadObject<TBitGenerator>(bytes);
+    const QByteArray bytes = testsupport::WriteTree(&generator);
+    auto copy = testsupport::ReadTree<TBitGenerator>(bytes);
     EXPECT_EQ(copy->Sequence, "1x3");
     std::vector<int32_t> played;
     TCalcResult result;
@@ -179,7 +165,7 @@ TEST(InputDeviceStream, ForeignCharactersPlayAsZeroAndAreKept) {
         played.push_back(copy->Pin(0)->Level);
     }
     EXPECT_EQ(played, (std::vector<int32_t>{1, 1, 0, 0, 0, 0, 1, 1}));
-    EXPECT_EQ(WriteObject(copy.get()), bytes);
+    EXPECT_EQ(testsupport::WriteTree(copy.get()), bytes);
 }
 
 TEST(InputDeviceStream, TransformedShapeWithoutIndicatorIsSafe) {
@@ -187,7 +173,7 @@ TEST(InputDeviceStream, TransformedShapeWithoutIndicatorIsSafe) {
     clock.Rotate(90);
     clock.DeleteChild(clock.Child(0));
     clock.UpdateVertices();
-    auto copy = ReadObject<TClockDevice>(WriteObject(&clock));
+    auto copy = testsupport::ReadTree<TClockDevice>(testsupport::WriteTree(&clock));
     ASSERT_TRUE(copy->Transformed);
     EXPECT_EQ(copy->ShapeChild<TPolygon>(0), nullptr);
     TCalcResult result;
@@ -203,7 +189,7 @@ TEST(InputDeviceStream, TransformedShapeWithoutIndicatorIsSafe) {
 TEST(InputDeviceStream, WrongPinCountIsAReadError) {
     TSupply supply;
     supply.Pins->AddChild(new TPin(static_cast<int32_t>(TPinKind::Output)));
-    const QByteArray bytes = WriteObject(&supply);
+    const QByteArray bytes = testsupport::WriteTree(&supply);
     TSerializeReader reader(bytes);
     EXPECT_THROW(reader.ReadRoot<TDevice>(), EReadError);
 }

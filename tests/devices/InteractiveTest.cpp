@@ -15,25 +15,6 @@
 
 using testsupport::Bytes;
 
-namespace {
-
-QByteArray WriteObject(TSerialize* object) {
-    QByteArray bytes;
-    TSerializeWriter writer(&bytes);
-    writer.WriteObject(object);
-    writer.Finish();
-    return bytes;
-}
-
-template <class T> std::unique_ptr<T> ReadObject(const QByteArray& bytes) {
-    TSerializeReader reader(bytes);
-    T* root = reader.ReadRoot<T>();
-    reader.Commit();
-    return std::unique_ptr<T>(root);
-}
-
-} // namespace
-
 TEST(InteractiveInput, ClickFlipsStateAndPresetForTheNextStep) {
     TInteractiveInput input;
     EXPECT_TRUE(input.Interactive);
@@ -105,18 +86,18 @@ TEST(InteractiveInputStream, PresetIsStoredAsSixteenBits) {
     TInteractiveInput input;
     input.Pulse = true;
     input.InteractiveDown();
-    const QByteArray bytes = WriteObject(&input);
+    const QByteArray bytes = testsupport::WriteTree(&input);
     EXPECT_TRUE(bytes.endsWith(Bytes({0x09, 0x04, 0xFF, 0xFF, 0x00, 0x00}))) << "Pulse, then Preset 65535";
-    auto copy = ReadObject<TInteractiveInput>(bytes);
+    auto copy = testsupport::ReadTree<TInteractiveInput>(bytes);
     EXPECT_TRUE(copy->Pulse);
     EXPECT_EQ(copy->State, 0xFFFF);
-    EXPECT_EQ(WriteObject(copy.get()), bytes);
+    EXPECT_EQ(testsupport::WriteTree(copy.get()), bytes);
 
     // Only the low 16 bits of a stored preset count.
     QByteArray wide = bytes;
     wide.chop(4);
     wide.append(Bytes({0x01, 0x00, 0x03, 0x00}));
-    auto trimmed = ReadObject<TInteractiveInput>(wide);
+    auto trimmed = testsupport::ReadTree<TInteractiveInput>(wide);
     EXPECT_EQ(trimmed->Preset, 1);
     EXPECT_EQ(trimmed->State, 1);
 }
@@ -233,17 +214,17 @@ TEST(InteractiveStream, RoundTripsAndRebuildsTheShape) {
     for (const auto& original : devices) {
         original->Offset(-30, 45);
         original->UpdateVertices();
-        const QByteArray first = WriteObject(original.get());
+        const QByteArray first = testsupport::WriteTree(original.get());
         EXPECT_FALSE(first.contains("TPolygon")) << original->ClassName();
-        auto copy = ReadObject<TDevice>(first);
+        auto copy = testsupport::ReadTree<TDevice>(first);
         EXPECT_STREQ(copy->ClassName(), original->ClassName());
         EXPECT_TRUE(copy->Interactive);
         ASSERT_EQ(copy->ChildCount(), original->ChildCount());
         for (int i = 0; i < copy->ChildCount(); ++i)
             EXPECT_EQ(copy->Child(i)->GetBounds(), original->Child(i)->GetBounds()) << original->ClassName();
-        EXPECT_EQ(WriteObject(copy.get()), first) << original->ClassName();
+        EXPECT_EQ(testsupport::WriteTree(copy.get()), first) << original->ClassName();
     }
-    auto copy = ReadObject<TInteractiveSwitch>(WriteObject(devices[1].get()));
+    auto copy = testsupport::ReadTree<TInteractiveSwitch>(testsupport::WriteTree(devices[1].get()));
     EXPECT_TRUE(copy->IsClosed);
     EXPECT_EQ(copy->SwitchType, TInteractiveSwitch::kPushToMake);
 }
@@ -257,8 +238,8 @@ TEST(InteractiveStream, TransformedShapesOfAnyFormAreSafe) {
             device->DeleteChild(device->Child(device->ChildCount() - 1));
         device->UpdateVertices();
     }
-    auto swCopy = ReadObject<TInteractiveSwitch>(WriteObject(&sw));
-    auto inputCopy = ReadObject<TInteractiveInput>(WriteObject(&input));
+    auto swCopy = testsupport::ReadTree<TInteractiveSwitch>(testsupport::WriteTree(&sw));
+    auto inputCopy = testsupport::ReadTree<TInteractiveInput>(testsupport::WriteTree(&input));
     QImage image(50, 50, QImage::Format_ARGB32);
     QPainter painter(&image);
     swCopy->Draw(painter);

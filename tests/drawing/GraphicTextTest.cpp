@@ -1,3 +1,5 @@
+#include "TestSupport.h"
+
 #include "drawing/GraphicText.h"
 
 #include <QFontMetrics>
@@ -6,21 +8,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray WriteTree(TSerialize* root) {
-    QByteArray bytes;
-    TSerializeWriter writer(&bytes);
-    writer.WriteObject(root);
-    writer.Finish();
-    return bytes;
-}
-
-std::unique_ptr<TGraphicText> ReadText(const QByteArray& bytes) {
-    TSerializeReader reader(bytes);
-    TGraphicText* text = reader.ReadRoot<TGraphicText>();
-    reader.Commit();
-    return std::unique_ptr<TGraphicText>(text);
-}
 
 float Width(TGraphicText& text) {
     const FloatRect e = text.GetExtent();
@@ -93,7 +80,7 @@ TEST(GraphicText, ArrowCharactersUseTheSymbolFace) {
     EXPECT_EQ(text.FontName, "Symbol") << "the face stays once switched";
     TGraphicText down(QString(QChar(175)));
     down.FontName = "Arial";
-    auto copy = ReadText(WriteTree(&down));
+    auto copy = testsupport::ReadTree<TGraphicText>(testsupport::WriteTree(&down));
     EXPECT_EQ(copy->FontName, "Symbol");
     TGraphicText two(QString(QChar(173)) + QChar(173));
     EXPECT_EQ(two.FontName, "Arial");
@@ -111,8 +98,8 @@ TEST(GraphicText, StreamRoundTrip) {
     text.Rotate(45);
     text.Offset(10, 20);
     text.UpdateVertices();
-    const QByteArray bytes = WriteTree(&text);
-    auto copy = ReadText(bytes);
+    const QByteArray bytes = testsupport::WriteTree(&text);
+    auto copy = testsupport::ReadTree<TGraphicText>(bytes);
     EXPECT_EQ(copy->Text, "Q");
     EXPECT_TRUE(copy->Overline);
     EXPECT_TRUE(copy->Italic);
@@ -122,9 +109,10 @@ TEST(GraphicText, StreamRoundTrip) {
     EXPECT_EQ(copy->BackColor, 0u) << "not stored";
     EXPECT_TRUE(copy->Transparent) << "not stored";
     EXPECT_EQ(copy->GetVertex(0), text.GetVertex(0)) << "the stored rectangle is kept, not laid out again";
-    EXPECT_EQ(WriteTree(copy.get()), bytes);
+    EXPECT_EQ(testsupport::WriteTree(copy.get()), bytes);
     TGraphicText plain("no bar");
-    EXPECT_EQ(WriteTree(&plain).count("TPolyline"), 0) << "the overline is stored only when shown";
+    EXPECT_EQ(testsupport::WriteTree(&plain).count("TPolyline"), 0)
+        << "the overline is stored only when shown";
 }
 
 TEST(GraphicText, DrawingTextAndOverline) {

@@ -171,10 +171,11 @@ TEST(SerializeBytes, SignatureAndDescriptors) {
         w.WriteDescriptors();
     });
     EXPECT_EQ(bytes.left(5), Bytes({0x04, 0xDD, 0xC4, 0x22, 0x00}));
-    EXPECT_EQ(bytes.mid(5), Bytes({0x01, 0x02, 0x01, 0x02, 0x64, 0x06, 0x05, 'a', 'd', 'd', 'e', 'r', 0x02, 0x02,
-                                   0x03, 0xC8, 0x00, 0x02, 0x01, 0x00}));
+    EXPECT_EQ(bytes.mid(5), Bytes({0x01, 0x02, 0x01, 0x02, 0x64, 0x06, 0x05, 'a',  'd',  'd',
+                                   'e',  'r',  0x02, 0x02, 0x03, 0xC8, 0x00, 0x02, 0x01, 0x00}));
 
-    TSerializeReader reader(bytes + Bytes({0x01, 0x02, 0x03, 0x02, 0x07, 0x09, 0x02, 0x05, 0x02, 0x09, 0x00, 0x02, 0x09}));
+    TSerializeReader reader(
+        bytes + Bytes({0x01, 0x02, 0x03, 0x02, 0x07, 0x09, 0x02, 0x05, 0x02, 0x09, 0x00, 0x02, 0x09}));
     reader.FileType = 50397;
     reader.ReadSignature();
     EXPECT_EQ(reader.Version, 34);
@@ -220,7 +221,8 @@ TEST(SerializeRoundTrip, EveryDrawingClassIsByteIdentical) {
 }
 
 TEST(SerializeRoundTrip, ClassNamesIgnoreLetterCase) {
-    QByteArray bytes = WithName(Bytes({0x02, 0x00, 0x06}), "tfloatPOINT") + Bytes({0, 0, 0x80, 0x3F, 0, 0, 0, 0x40});
+    QByteArray bytes =
+        WithName(Bytes({0x02, 0x00, 0x06}), "tfloatPOINT") + Bytes({0, 0, 0x80, 0x3F, 0, 0, 0, 0x40});
     auto point = ReadRootOf<TFloatPoint>(bytes);
     EXPECT_EQ(point->X, 1.0f);
     EXPECT_EQ(point->Y, 2.0f);
@@ -292,7 +294,8 @@ TEST(SerializeUntrusted, MalformedStreamsAreReadErrors) {
         {"string longer than the stream", Bytes({0x02, 0x00, 0x0C, 0xFF, 0xFF, 0xFF, 0x7F, 'T'})},
         {"nil where an object is required", Bytes({0x02, 0x0F})},
         {"list without its end", WithName(Bytes({0x02, 0x00, 0x06}), "TSerializeList") + Bytes({0x01})},
-        {"list without its begin", WithName(Bytes({0x02, 0x00, 0x06}), "TSerializeList") + Bytes({0x02, 0x0F})},
+        {"list without its begin",
+         WithName(Bytes({0x02, 0x00, 0x06}), "TSerializeList") + Bytes({0x02, 0x0F})},
     };
     for (const auto& c : cases) {
         TSerializeReader reader(c.Bytes);
@@ -302,9 +305,10 @@ TEST(SerializeUntrusted, MalformedStreamsAreReadErrors) {
 
 TEST(SerializeUntrusted, AnObjectOfTheWrongClassIsAReadError) {
     // A polyline whose point list is another polyline.
-    const QByteArray forged = WithName(Bytes({0x02, 0x00, 0x06}), "TPolyline") +
-                              Bytes({0x02, 0x00, 0x02, 0x01, 0x02, 0x01, 0x02, 0x00, 0x02, 0x00, 0x02, 0x01}) +
-                              WithName(Bytes({0x02, 0x00, 0x06}), "TSerializeList") + Bytes({0x01, 0x00});
+    const QByteArray forged =
+        WithName(Bytes({0x02, 0x00, 0x06}), "TPolyline") +
+        Bytes({0x02, 0x00, 0x02, 0x01, 0x02, 0x01, 0x02, 0x00, 0x02, 0x00, 0x02, 0x01}) +
+        WithName(Bytes({0x02, 0x00, 0x06}), "TSerializeList") + Bytes({0x01, 0x00});
     TSerializeReader reader(forged);
     EXPECT_THROW(reader.ReadRoot<TPolyline>(), EReadError);
 
@@ -328,13 +332,14 @@ TEST(SerializeUntrusted, SharedOwnershipIsAReadError) {
         WithName(Bytes({0x02, 0x00, 0x06}), "TSerializeList") + Bytes({0x01}) +
         WithName(Bytes({0x02, 0x00, 0x06}), "TPolyline") +
         Bytes({0x02, 0x00, 0x02, 0x01, 0x02, 0x01, 0x02, 0x00, 0x01, 0x00}) +
-        Bytes({0x02, 0x01, 0x02, 0x01, 0x02, 0x00, 0x02, 0x01, 0x02, 0x01, 0x02, 0x00, 0x01, 0x00}) + Bytes({0x00});
+        Bytes({0x02, 0x01, 0x02, 0x01, 0x02, 0x00, 0x02, 0x01, 0x02, 0x01, 0x02, 0x00, 0x01, 0x00}) +
+        Bytes({0x00});
     EXPECT_EQ(ReadRootOf<TSerializeList>(sound)->Count(), 2);
 }
 
 TEST(SerializeUntrusted, AListThatContainsItselfIsAReadError) {
-    QByteArray bytes = WithName(Bytes({0x02, 0x00, 0x06}), "TSerializeList") +
-                       Bytes({0x01, 0x02, 0x02, 0x02, 0x00, 0x00});
+    QByteArray bytes =
+        WithName(Bytes({0x02, 0x00, 0x06}), "TSerializeList") + Bytes({0x01, 0x02, 0x02, 0x02, 0x00, 0x00});
     TSerializeReader reader(bytes);
     EXPECT_THROW(reader.ReadRoot<TSerializeList>(), EReadError);
 }

@@ -43,8 +43,8 @@ TEST(CircuitFile, WritesTheEnvelopeAndRoundTripsByteForByte) {
     // Descriptors 100, 101, 102, 202, 200 in that order.
     const QByteArray descriptors = Bytes({0x01, 0x02, 0x01, 0x02, 0x64, 0x06, 0x05}) + "adder" +
                                    Bytes({0x02, 0x01, 0x02, 0x65, 0x06, 0x09}) + "sheet.pdf" +
-                                   Bytes({0x02, 0x01, 0x02, 0x66, 0x06, 0x00, 0x02, 0x02, 0x03, 0xCA, 0x00, 0x02,
-                                          0x00, 0x02, 0x02, 0x03, 0xC8, 0x00, 0x02, 0x01, 0x00});
+                                   Bytes({0x02, 0x01, 0x02, 0x66, 0x06, 0x00, 0x02, 0x02, 0x03, 0xCA, 0x00,
+                                          0x02, 0x00, 0x02, 0x02, 0x03, 0xC8, 0x00, 0x02, 0x01, 0x00});
     EXPECT_EQ(bytes.mid(5, descriptors.size()), descriptors);
     // The root macro is the first object: new class TMacro.
     EXPECT_EQ(bytes.mid(5 + descriptors.size(), 10), Bytes({0x02, 0x00, 0x06, 0x06}) + "TMacro");
@@ -96,7 +96,8 @@ TEST(CircuitFile, ReadsOlderVersions) {
 
 TEST(CircuitFile, FailuresCarryTheirMessages) {
     QTemporaryDir dir;
-    auto expectFailure = [](const std::function<void()>& read, ECircuitFile::TKind kind, const QString& text) {
+    auto expectFailure = [](const std::function<void()>& read, ECircuitFile::TKind kind,
+                            const QString& text) {
         try {
             read();
             ADD_FAILURE() << "no error for " << text.toStdString();

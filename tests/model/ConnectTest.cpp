@@ -1,27 +1,9 @@
 #include "TestCircuit.h"
+#include "TestSupport.h"
 
 #include "model/Gates.h"
 
 #include <gtest/gtest.h>
-
-namespace {
-
-QByteArray WriteTree(TSerialize* root) {
-    QByteArray bytes;
-    TSerializeWriter writer(&bytes);
-    writer.WriteObject(root);
-    writer.Finish();
-    return bytes;
-}
-
-std::unique_ptr<TMacro> ReadMacro(const QByteArray& bytes) {
-    TSerializeReader reader(bytes);
-    TMacro* root = reader.ReadRoot<TMacro>();
-    reader.Commit();
-    return std::unique_ptr<TMacro>(root);
-}
-
-} // namespace
 
 TEST(Net, SetLevelRecordsTheDriverAndFloodsTheNet) {
     TTestCircuit circuit;
@@ -212,16 +194,17 @@ TEST(NetStream, CyclesBetweenPinsWiresAndJointsRoundTrip) {
     auto* a = circuit.Add<T2AndGate>(100, 0);
     auto* b = circuit.Add<T3OrGate>(100, 100);
     circuit.Joint({gate->Pin(0), a->Pin(1), b->Pin(3)});
-    const QByteArray bytes = WriteTree(circuit.Root);
-    std::unique_ptr<TMacro> copy = ReadMacro(bytes);
-    EXPECT_EQ(WriteTree(copy.get()), bytes);
+    const QByteArray bytes = testsupport::WriteTree(circuit.Root);
+    std::unique_ptr<TMacro> copy = testsupport::ReadTree<TMacro>(bytes);
+    EXPECT_EQ(testsupport::WriteTree(copy.get()), bytes);
     ASSERT_EQ(copy->Solders->ChildCount(), 1);
     auto* joint = static_cast<TSolder*>(copy->Solders->Child(0));
     EXPECT_EQ(joint->WireCount(), 3);
     EXPECT_EQ(joint->X, static_cast<TSolder*>(circuit.Root->Solders->Child(0))->X);
     auto* gateCopy = static_cast<TNotGate*>(copy->Devices->Child(0));
     ASSERT_NE(gateCopy->Pin(0)->Wire, nullptr);
-    EXPECT_TRUE(gateCopy->Pin(0)->Wire->EndA == gateCopy->Pin(0) || gateCopy->Pin(0)->Wire->EndB == gateCopy->Pin(0));
+    EXPECT_TRUE(gateCopy->Pin(0)->Wire->EndA == gateCopy->Pin(0) ||
+                gateCopy->Pin(0)->Wire->EndB == gateCopy->Pin(0));
     copy->Displayed = true;
     PrepareRoot(*copy);
     TCalcResult result;

@@ -1,27 +1,9 @@
 #include "TestCircuit.h"
+#include "TestSupport.h"
 
 #include "model/Gates.h"
 
 #include <gtest/gtest.h>
-
-namespace {
-
-QByteArray WriteTree(TSerialize* root) {
-    QByteArray bytes;
-    TSerializeWriter writer(&bytes);
-    writer.WriteObject(root);
-    writer.Finish();
-    return bytes;
-}
-
-template <class T> std::unique_ptr<T> ReadTree(const QByteArray& bytes) {
-    TSerializeReader reader(bytes);
-    T* root = reader.ReadRoot<T>();
-    reader.Commit();
-    return std::unique_ptr<T>(root);
-}
-
-} // namespace
 
 TEST(Device, UntransformedDevicesAreStoredByPosition) {
     T2AndGate gate;
@@ -31,14 +13,14 @@ TEST(Device, UntransformedDevicesAreStoredByPosition) {
     EXPECT_FALSE(gate.Transformed);
     gate.Scale(0.5f, 0.5f);
     gate.UpdateVertices();
-    const QByteArray bytes = WriteTree(&gate);
+    const QByteArray bytes = testsupport::WriteTree(&gate);
     EXPECT_EQ(bytes.count("TPolygon"), 0) << "the shape is rebuilt by the constructor";
-    auto copy = ReadTree<T2AndGate>(bytes);
+    auto copy = testsupport::ReadTree<T2AndGate>(bytes);
     EXPECT_EQ(copy->X, 100);
     EXPECT_EQ(copy->Y, 50);
     EXPECT_EQ(copy->Pin(0)->RoundedCentre(), QPoint(130, 50));
     EXPECT_EQ(static_cast<TSegment*>(copy->Child(0))->GetVertex(0), QPoint(83, 65)) << "the body moved too";
-    EXPECT_EQ(WriteTree(copy.get()), bytes);
+    EXPECT_EQ(testsupport::WriteTree(copy.get()), bytes);
 }
 
 TEST(Device, TransformedDevicesStoreTheirShape) {
@@ -47,13 +29,13 @@ TEST(Device, TransformedDevicesStoreTheirShape) {
     gate.Rotate(90);
     gate.UpdateVertices();
     EXPECT_TRUE(gate.Transformed);
-    const QByteArray bytes = WriteTree(&gate);
-    auto copy = ReadTree<T2AndGate>(bytes);
+    const QByteArray bytes = testsupport::WriteTree(&gate);
+    auto copy = testsupport::ReadTree<T2AndGate>(bytes);
     EXPECT_EQ(copy->X, 0) << "a transformed device is stored without its position";
     EXPECT_EQ(copy->Y, 0);
     EXPECT_EQ(copy->Pin(0)->RoundedCentre(), gate.Pin(0)->RoundedCentre());
     EXPECT_EQ(copy->ChildCount(), gate.ChildCount());
-    EXPECT_EQ(WriteTree(copy.get()), bytes);
+    EXPECT_EQ(testsupport::WriteTree(copy.get()), bytes);
 }
 
 TEST(Device, PinsAndHitTesting) {
@@ -94,13 +76,13 @@ TEST(Device, CollectDriversAndClearDrivers) {
 
 TEST(TextDevice, LabelsAreStoredOnlyWithText) {
     TTextDevice device;
-    EXPECT_EQ(WriteTree(&device).count("TGraphicText"), 0);
+    EXPECT_EQ(testsupport::WriteTree(&device).count("TGraphicText"), 0);
     device.SetLabel("count");
-    const QByteArray bytes = WriteTree(&device);
+    const QByteArray bytes = testsupport::WriteTree(&device);
     EXPECT_EQ(bytes.count("TGraphicText"), 1);
-    auto copy = ReadTree<TTextDevice>(bytes);
+    auto copy = testsupport::ReadTree<TTextDevice>(bytes);
     EXPECT_EQ(copy->GetLabel(), "count");
-    EXPECT_EQ(WriteTree(copy.get()), bytes);
+    EXPECT_EQ(testsupport::WriteTree(copy.get()), bytes);
 }
 
 TEST(TextDevice, LabelPositions) {
@@ -148,7 +130,7 @@ TEST(HistoryDevice, HistoryStopsAt1024Samples) {
 TEST(DeviceStream, MalformedDevicesAreReadErrors) {
     // A gate whose pin list holds a polygon, and a gate with one pin too few.
     T2AndGate gate;
-    const QByteArray bytes = WriteTree(&gate);
+    const QByteArray bytes = testsupport::WriteTree(&gate);
     QByteArray wrongClass = bytes;
     wrongClass.replace("\x06\x04TPin", 6, "\x06\x08TPolygon", 10);
     {
@@ -156,7 +138,7 @@ TEST(DeviceStream, MalformedDevicesAreReadErrors) {
         EXPECT_THROW(reader.ReadRoot<T2AndGate>(), EReadError);
     }
     T3AndGate three;
-    QByteArray mismatched = WriteTree(&three);
+    QByteArray mismatched = testsupport::WriteTree(&three);
     mismatched.replace("T3AndGate", "T2AndGate");
     {
         TSerializeReader reader(mismatched);

@@ -1,4 +1,5 @@
 #include "TestCircuit.h"
+#include "TestSupport.h"
 
 #include "devices/InputDevice.h"
 #include "model/CircuitFile.h"
@@ -11,21 +12,6 @@
 #include <vector>
 
 namespace {
-
-QByteArray WriteObject(TSerialize* object) {
-    QByteArray bytes;
-    TSerializeWriter writer(&bytes);
-    writer.WriteObject(object);
-    writer.Finish();
-    return bytes;
-}
-
-template <class T> std::unique_ptr<T> ReadObject(const QByteArray& bytes) {
-    TSerializeReader reader(bytes);
-    T* root = reader.ReadRoot<T>();
-    reader.Commit();
-    return std::unique_ptr<T>(root);
-}
 
 int32_t Level(const TDevice* device, int pin) {
     return device->Pin(pin)->Level;
@@ -267,22 +253,22 @@ TEST(FlipFlopStream, RoundTripsAndRebuildsTheShape) {
         std::unique_ptr<TDevice> original(make());
         original->Offset(120, -40);
         original->UpdateVertices();
-        const QByteArray first = WriteObject(original.get());
+        const QByteArray first = testsupport::WriteTree(original.get());
         // Untransformed: the shape is not stored but built again around the stored position.
         EXPECT_FALSE(first.contains("TPolygon")) << original->ClassName();
-        auto copy = ReadObject<TDevice>(first);
+        auto copy = testsupport::ReadTree<TDevice>(first);
         EXPECT_STREQ(copy->ClassName(), original->ClassName());
         EXPECT_EQ(copy->X, 120);
         EXPECT_EQ(copy->Y, -40);
         EXPECT_EQ(copy->GetBounds(), original->GetBounds()) << original->ClassName();
-        EXPECT_EQ(WriteObject(copy.get()), first) << original->ClassName();
+        EXPECT_EQ(testsupport::WriteTree(copy.get()), first) << original->ClassName();
     }
 }
 
 TEST(FlipFlopStream, WrongPinCountIsAReadError) {
     TJKFlipFlop jk;
     jk.Pins->DeleteChild(jk.Pin(TJKFlipFlop::kPinK));
-    const QByteArray bytes = WriteObject(&jk);
+    const QByteArray bytes = testsupport::WriteTree(&jk);
     TSerializeReader reader(bytes);
     EXPECT_THROW(reader.ReadRoot<TDevice>(), EReadError);
 }

@@ -15,8 +15,12 @@ struct TGateCase {
     std::function<int(unsigned)> Expected; // bit i of the argument is input i + 1
 };
 
-int All(unsigned bits, int n) { return bits == (1u << n) - 1 ? 1 : 0; }
-int Any(unsigned bits) { return bits != 0 ? 1 : 0; }
+int All(unsigned bits, int n) {
+    return bits == (1u << n) - 1 ? 1 : 0;
+}
+int Any(unsigned bits) {
+    return bits != 0 ? 1 : 0;
+}
 
 const TGateCase kGates[] = {
     {"TNotGate", [] { return new TNotGate; }, 1, [](unsigned b) { return 1 - static_cast<int>(b & 1); }},
@@ -32,7 +36,8 @@ const TGateCase kGates[] = {
     {"T2NorGate", [] { return new T2NorGate; }, 2, [](unsigned b) { return 1 - Any(b); }},
     {"T3NorGate", [] { return new T3NorGate; }, 3, [](unsigned b) { return 1 - Any(b); }},
     {"T4NorGate", [] { return new T4NorGate; }, 4, [](unsigned b) { return 1 - Any(b); }},
-    {"T2XorGate", [] { return new T2XorGate; }, 2, [](unsigned b) { return static_cast<int>((b ^ (b >> 1)) & 1); }},
+    {"T2XorGate", [] { return new T2XorGate; }, 2,
+     [](unsigned b) { return static_cast<int>((b ^ (b >> 1)) & 1); }},
     {"T2XnorGate", [] { return new T2XnorGate; }, 2,
      [](unsigned b) { return 1 - static_cast<int>((b ^ (b >> 1)) & 1); }},
 };
@@ -71,9 +76,11 @@ TEST(Gates, PinsAreWhereTheFileFormatSaysAndGatesPointRight) {
         EXPECT_EQ(gate->Pin(0)->Kind, 2);
         EXPECT_FALSE(gate->Sizeable);
         EXPECT_FALSE(gate->Transformed);
-        const std::vector<QPoint> expected = c.Inputs == 1 ? std::vector<QPoint>{{-20, 0}} : inputs.at(c.Inputs);
+        const std::vector<QPoint> expected =
+            c.Inputs == 1 ? std::vector<QPoint>{{-20, 0}} : inputs.at(c.Inputs);
         for (int i = 0; i < c.Inputs; ++i) {
-            EXPECT_EQ(gate->Pin(i + 1)->RoundedCentre(), expected[static_cast<size_t>(i)]) << c.Name << " pin " << i + 1;
+            EXPECT_EQ(gate->Pin(i + 1)->RoundedCentre(), expected[static_cast<size_t>(i)])
+                << c.Name << " pin " << i + 1;
             EXPECT_EQ(gate->Pin(i + 1)->Kind, 1);
         }
         // Body, one lead per input, the output lead (and the bubble or the XOR arc).
@@ -87,7 +94,8 @@ TEST(Gates, PinsAreWhereTheFileFormatSaysAndGatesPointRight) {
     EXPECT_EQ(static_cast<TSegment*>(xnor.Child(3))->GetVertex(1), QPoint(-21, 10));
     EXPECT_EQ(static_cast<TSegment*>(xnor.Child(5))->GetVertex(0), QPoint(26, 0));
     T4OrGate or4;
-    EXPECT_EQ(static_cast<TSegment*>(or4.Child(2))->GetVertex(1), QPoint(-15, 5)) << "middle inputs end at -15";
+    EXPECT_EQ(static_cast<TSegment*>(or4.Child(2))->GetVertex(1), QPoint(-15, 5))
+        << "middle inputs end at -15";
     EXPECT_EQ(static_cast<TSegment*>(or4.Child(1))->GetVertex(1), QPoint(-17, 15));
 }
 
@@ -127,7 +135,7 @@ TEST(TriState, DrivesWhileEnabledAndHoldsOtherwise) {
     EXPECT_EQ(buffer->Pin(1)->RoundedCentre(), QPoint(20, 0));
     EXPECT_EQ(buffer->Pin(1)->Kind, 3);
     EXPECT_EQ(buffer->Pin(2)->RoundedCentre(), QPoint(0, 10));
-    auto* data = circuit.Add<TNotGate>(-100, 0);    // drives 1
+    auto* data = circuit.Add<TNotGate>(-100, 0);     // drives 1
     auto* enable = circuit.Add<TNotGate>(-100, 100); // drives 1 until its input is driven
     auto* sink = circuit.Add<T2OrGate>(100, 0);
     circuit.Wire(data->Pin(0), buffer->Pin(0));

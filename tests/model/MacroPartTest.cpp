@@ -60,7 +60,8 @@ QString WriteMacroFile(const QDir& dir, bool ring) {
 TMacro* InsertPart(TTestCircuit& circuit, const QString& path, QPoint at) {
     TCircuit read = ReadCircuit(path);
     TMacro* part = read.Root.release();
-    PrepareMacroPart(*part, at, [](QPoint p) { return QPoint((p.x() + 5) / 10 * 10, (p.y() + 5) / 10 * 10); });
+    PrepareMacroPart(*part, at,
+                     [](QPoint p) { return QPoint((p.x() + 5) / 10 * 10, (p.y() + 5) / 10 * 10); });
     circuit.Root->AddObject(part);
     return part;
 }
