@@ -14,7 +14,9 @@ constexpr uint32_t kFaultColour = RGBColour(255, 0, 0);
 constexpr uint32_t kNoticeColour = RGBColour(0, 128, 0);
 
 // The area a rubber line between two points touches, with room for the pen.
-QRect RubberLineRect(QPoint a, QPoint b) { return QRect(a, b).normalized().adjusted(-1, -1, 2, 2); }
+QRect RubberLineRect(QPoint a, QPoint b) {
+    return QRect(a, b).normalized().adjusted(-1, -1, 2, 2);
+}
 
 } // namespace
 
@@ -115,7 +117,8 @@ void TDigitalDrawing::Step(TCalcResult& result) {
     UpdateProbe();
 }
 
-void TDigitalDrawing::ReportFault(const TCalcResult& result, const char* pointedText, const char* higherText) {
+void TDigitalDrawing::ReportFault(const TCalcResult& result, const char* pointedText,
+                                  const char* higherText) {
     if (result.Device) {
         const QPoint at = result.Device->RoundedCentre();
         ShowMessage(at.x(), at.y(), TMessageKind::Fault, true, QString::fromLatin1(pointedText));
@@ -128,7 +131,9 @@ void TDigitalDrawing::ReportFault(const TCalcResult& result, const char* pointed
                 QString::fromLatin1(higherText));
 }
 
-void TDigitalDrawing::ResetCircuit() { RootMacro()->Reset(); }
+void TDigitalDrawing::ResetCircuit() {
+    RootMacro()->Reset();
+}
 
 void TDigitalDrawing::UpdateProbe() {
     if (!ProbeMode || !ProbeTarget)
@@ -192,7 +197,9 @@ void TDigitalDrawing::RefreshWires() {
 // ---------------------------------------------------------------------------------------------------
 // Tool modes
 
-void TDigitalDrawing::SetCursorNumber(int number) { setCursor(CursorForNumber(number)); }
+void TDigitalDrawing::SetCursorNumber(int number) {
+    setCursor(CursorForNumber(number));
+}
 
 template <class T> void TDigitalDrawing::AbandonDrawing(std::unique_ptr<T>& shape) {
     if (!Drawing || !shape)

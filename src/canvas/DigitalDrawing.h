@@ -82,7 +82,7 @@ public:
     TMacro* CurrentMacro;
     uint32_t BackgroundColour = kColourWhite;
     QString MacroName;
-    uint8_t ProbeState = 0;              // 0 nothing under the probe, 1 high, 2 low
+    uint8_t ProbeState = 0;                // 0 nothing under the probe, 1 high, 2 low
     TGraphicObject* ProbeTarget = nullptr; // a TPin or a TWire, not owned
     bool NeedsRebuild = false;
     std::unique_ptr<TMessageBox> Callout;

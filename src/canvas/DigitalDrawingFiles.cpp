@@ -37,7 +37,8 @@ private:
 };
 
 void ReportReadFailure(QWidget* parent, const ECircuitFile& error) {
-    const bool information = error.Kind == ECircuitFile::TKind::Missing || error.Kind == ECircuitFile::TKind::TooNew;
+    const bool information =
+        error.Kind == ECircuitFile::TKind::Missing || error.Kind == ECircuitFile::TKind::TooNew;
     TUserDialogs::Message(parent, information ? TUserDialogs::TKind::Information : TUserDialogs::TKind::Error,
                           error.Text);
 }
@@ -55,7 +56,8 @@ std::optional<TCircuit> ReadReporting(QWidget* parent, const QString& path,
     } catch (const ECircuitFile& error) {
         ReportReadFailure(parent, error);
     } catch (const std::exception&) {
-        ReportReadFailure(parent, ECircuitFile(ECircuitFile::TKind::Corrupt, QString::fromLatin1(kCorruptCircuitText)));
+        ReportReadFailure(
+            parent, ECircuitFile(ECircuitFile::TKind::Corrupt, QString::fromLatin1(kCorruptCircuitText)));
     }
     return std::nullopt;
 }

@@ -35,7 +35,9 @@ TFileStatusDialog::~TFileStatusDialog() {
         g_instance = nullptr;
 }
 
-TFileStatusDialog* TFileStatusDialog::Instance() { return g_instance; }
+TFileStatusDialog* TFileStatusDialog::Instance() {
+    return g_instance;
+}
 
 void TFileStatusDialog::SetProgress(int value) {
     if (ProgressBar->value() != value)

@@ -26,8 +26,9 @@ namespace {
 constexpr int kCanvasWidth = 13280;
 constexpr int kCanvasHeight = 18240;
 
-const char* const kLevelQuestion = "This action will save to file the circuit at its current level, not its root "
-                                   "level.  Do you want to proceed?";
+const char* const kLevelQuestion =
+    "This action will save to file the circuit at its current level, not its root "
+    "level.  Do you want to proceed?";
 const char* const kChangedQuestion = "Circuit has changed, save current circuit?";
 
 // Placing parts, editing, printing and the tool windows arrive with their own commands.
@@ -144,8 +145,10 @@ void TMainForm::CreateActions() {
     m_menuClockSpeed = new QMenu(QStringLiteral("&Clock Speed"), this);
     m_menuClockSpeed->setObjectName(QStringLiteral("MenuClockSpeed"));
     connect(m_menuClockSpeed, &QMenu::aboutToShow, this, &TMainForm::MenuClockSpeedClick);
-    const char* const hertzNames[] = {"HertzOne", "HertzTwo", "HertzFive", "HertzTen", "HertzFifty", "HertzHundred"};
-    const char* const hertzCaptions[] = {"1 Hertz", "2 Hertz", "5 Hertz", "10 Hertz", "50 Hertz", "100 Hertz"};
+    const char* const hertzNames[] = {"HertzOne", "HertzTwo",   "HertzFive",
+                                      "HertzTen", "HertzFifty", "HertzHundred"};
+    const char* const hertzCaptions[] = {"1 Hertz",  "2 Hertz",  "5 Hertz",
+                                         "10 Hertz", "50 Hertz", "100 Hertz"};
     for (int i = 0; i < 6; ++i) {
         QAction* hertz = NewAction(hertzNames[i], hertzCaptions[i]);
         hertz->setCheckable(true);
@@ -279,10 +282,9 @@ void TMainForm::CreateMenus() {
     tools->setObjectName(QStringLiteral("MenuTools"));
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("MenuHelp"));
-    for (const auto& [menu, name, caption] :
-         {std::tuple{tools, "ToolsLogicHistory", "Logic &History..."},
-          std::tuple{tools, "ToolsTemplateEditor", "&Template Editor..."},
-          std::tuple{help, "MenuAbout", "&About..."}}) {
+    for (const auto& [menu, name, caption] : {std::tuple{tools, "ToolsLogicHistory", "Logic &History..."},
+                                              std::tuple{tools, "ToolsTemplateEditor", "&Template Editor..."},
+                                              std::tuple{help, "MenuAbout", "&About..."}}) {
         QAction* action = NewAction(name, caption);
         menu->addAction(action);
         m_laterActions << action;
@@ -295,7 +297,8 @@ void TMainForm::CreateMenus() {
 void TMainForm::CreateToolBars() {
     m_toolBar1 = addToolBar(QStringLiteral("Tool Bar 1"));
     m_toolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    for (QAction* action : {m_speedNew, m_speedOpen, m_speedSave, m_speedCut, m_speedCopy, m_speedPaste, m_speedPrint})
+    for (QAction* action :
+         {m_speedNew, m_speedOpen, m_speedSave, m_speedCut, m_speedCopy, m_speedPaste, m_speedPrint})
         m_toolBar1->addAction(action);
 
     m_toolBar3 = addToolBar(QStringLiteral("Tool Bar 3"));
@@ -337,7 +340,9 @@ void TMainForm::UpdatePrintCommands() {
         action->setEnabled(false);
 }
 
-void TMainForm::RepaintWindows() { repaint(); }
+void TMainForm::RepaintWindows() {
+    repaint();
+}
 
 QString TMainForm::TitleFromFileName(const QString& path) {
     const QString name = QFileInfo(path).fileName();
@@ -410,7 +415,8 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 bool TMainForm::FormClose() {
     if (CircuitCanvas->Modified) {
-        switch (TUserDialogs::Message(this, TUserDialogs::TKind::Information, QString::fromLatin1(kChangedQuestion),
+        switch (TUserDialogs::Message(this, TUserDialogs::TKind::Information,
+                                      QString::fromLatin1(kChangedQuestion),
                                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
         case QMessageBox::Yes:
             SpeedSaveClick();
@@ -438,8 +444,9 @@ void TMainForm::changeEvent(QEvent* event) {
 void TMainForm::SpeedSaveClick() {
     UpdateActions();
     const bool levelOpen = CircuitCanvas->MacroOpen();
-    if (levelOpen && TUserDialogs::Message(this, TUserDialogs::TKind::Warning, QString::fromLatin1(kLevelQuestion),
-                                           QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    if (levelOpen &&
+        TUserDialogs::Message(this, TUserDialogs::TKind::Warning, QString::fromLatin1(kLevelQuestion),
+                              QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     QString path = CircuitCanvas->FileName;
     const bool ask = path.isEmpty() || levelOpen;
@@ -522,7 +529,9 @@ void TMainForm::MenuRunClick() {
     SpeedRunClick();
 }
 
-void TMainForm::MenuPauseClick() { m_speedPause->setChecked(!m_speedPause->isChecked()); }
+void TMainForm::MenuPauseClick() {
+    m_speedPause->setChecked(!m_speedPause->isChecked());
+}
 
 void TMainForm::SpeedStepClick() {
     TCalcResult result;

@@ -65,7 +65,9 @@ private:
     bool m_open;
 };
 
-int InRange(int value, int low, int high, int repaired) { return value < low || value > high ? repaired : value; }
+int InRange(int value, int low, int high, int repaired) {
+    return value < low || value > high ? repaired : value;
+}
 
 } // namespace
 
@@ -74,8 +76,9 @@ void TMainForm::ReadSettings() {
 
     // Window.
     {
-        const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry().size()
-                                                             : QSize(1024, 768);
+        const QSize screen = QGuiApplication::primaryScreen()
+                                 ? QGuiApplication::primaryScreen()->geometry().size()
+                                 : QSize(1024, 768);
         TGroupReader group(settings, kWindowGroup);
         const bool maximized = group.Boolean(QStringLiteral("Maximized"));
         int top = 0, left = 0, width = 0, height = 0;

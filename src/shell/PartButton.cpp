@@ -16,7 +16,9 @@ template <class T> std::function<std::unique_ptr<TGraphicObject>()> Make() {
     return [] { return std::make_unique<T>(); };
 }
 
-std::unique_ptr<TGraphicObject> MakeAnnotation() { return std::make_unique<TGraphicText>(QStringLiteral("Abc"), 9); }
+std::unique_ptr<TGraphicObject> MakeAnnotation() {
+    return std::make_unique<TGraphicText>(QStringLiteral("Abc"), 9);
+}
 
 // A wire with one bend, for the wiring tool.
 std::unique_ptr<TGraphicObject> MakeWireShape() {
