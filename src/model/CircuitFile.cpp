@@ -155,6 +155,32 @@ QByteArray WriteCircuitBytes(TMacro* macro, const QString& name) {
     return bytes;
 }
 
+QByteArray WriteClipboardBytes(TGraphicObject* object) {
+    QByteArray bytes;
+    TSerializeWriter writer(&bytes);
+    writer.FileType = kCircuitFileType;
+    writer.Version = kCircuitVersion;
+    writer.WriteSignature();
+    writer.WriteObject(object);
+    writer.Finish();
+    return bytes;
+}
+
+std::unique_ptr<TGraphicObject> ReadClipboardBytes(const QByteArray& bytes) {
+    return Translated([&] {
+        TSerializeReader reader(bytes);
+        reader.FileType = kCircuitFileType;
+        reader.ReadSignature();
+        if (reader.Version > kCircuitVersion)
+            throw Error(ECircuitFile::TKind::TooNew, kTooNewText);
+        TGraphicObject* object = reader.ReadRoot<TGraphicObject>();
+        if (!IsA<TMacro>(object) && KindCast<TGraphicList>(object) == nullptr)
+            reader.Fail("the clipboard holds neither a circuit nor a group of shapes");
+        reader.Commit();
+        return std::unique_ptr<TGraphicObject>(object);
+    });
+}
+
 void PrepareRoot(TMacro& root) {
     root.Displayed = true;
     root.Nested = false;

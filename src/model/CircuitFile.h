@@ -55,6 +55,11 @@ TCircuitHeader ReadCircuitHeaderBytes(const QByteArray& bytes);
 void WriteCircuit(const QString& path, TMacro* macro, const QString& name);
 QByteArray WriteCircuitBytes(TMacro* macro, const QString& name);
 
+// The clipboard holds the signature (no descriptors) and one object: a macro of copied objects or
+// a group of copied outline shapes. Reading throws ECircuitFile.
+QByteArray WriteClipboardBytes(TGraphicObject* object);
+std::unique_ptr<TGraphicObject> ReadClipboardBytes(const QByteArray& bytes);
+
 // Makes a macro read from a file the root of an editor or runner: shown, not nested, reset.
 void PrepareRoot(TMacro& root);
 // Makes a macro read from a file a closed part of another circuit, centred on the given point as

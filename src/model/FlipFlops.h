@@ -6,6 +6,7 @@
 
 #include "model/Device.h"
 
+// The common body: a box with the outputs Q (pin 0) and Q-bar (pin 1) on the right.
 class TFlipFlop : public TDevice {
 public:
     TESSIVAR_KIND(TFlipFlop, kKindFlipFlop);
@@ -14,12 +15,39 @@ public:
 
     int32_t Q = 0;
     int32_t QBar = 1;
+
+    enum : int { kPinQ = 0, kPinQBar = 1 };
+
+protected:
+    bool InputHigh(int index) const { return Bit0(Pin(index)->Level) != 0; }
+    // Drives Q and Q-bar; a change on either is reported in the result.
+    void DriveOutputs(int32_t q, int32_t qBar, TCalcResult& result);
+    // Drives each output with its present level, so the outputs hold and their nets flood again.
+    void HoldOutputs(TCalcResult& result);
+    // Adds a caption of the body (captions are not outlined while the device is dragged).
+    TGraphicText* AddCaption(const QString& text, float dx, float dy);
 };
 
+// Reset (pin 2) wins over set (pin 3) within one calculation; both high never settles.
+class TRSFlipFlop : public TFlipFlop {
+public:
+    TESSIVAR_CLASS(TRSFlipFlop)
+    TRSFlipFlop();
+    void Calculate(TCalcResult& result) override;
+
+    enum : int { kPinR = 2, kPinS = 3 };
+
+protected:
+    int RequiredPinCount() const override { return 4; }
+};
+
+// The master-slave base of the D and JK flip-flops, with asynchronous clear and preset. Calculate
+// applies preset, clear and the pending power-on clear; the subclasses add the clocked part.
 class TClockedFlipFlop : public TFlipFlop {
 public:
     TESSIVAR_KIND(TClockedFlipFlop, kKindClockedFlipFlop);
     TClockedFlipFlop();
+    void Calculate(TCalcResult& result) override;
     void Reset() override;
     // Samples the inputs into the slave state; true when it was loaded.
     virtual bool SetSlaveInputs() = 0;
@@ -27,4 +55,37 @@ public:
     int32_t SlaveQ = 0;
     int32_t SlaveQBar = 1;
     bool PowerOnClear = true;
+
+    enum : int { kPinData = 2, kPinClock = 3, kPinClear = 4, kPinPreset = 5 };
+
+protected:
+    bool ClearOrPresetHigh() const { return InputHigh(kPinClear) || InputHigh(kPinPreset); }
+};
+
+// Samples D while the clock is low and shows the sample while it is high: the outputs change when
+// the clock rises.
+class TDFlipFlop : public TClockedFlipFlop {
+public:
+    TESSIVAR_CLASS(TDFlipFlop)
+    TDFlipFlop();
+    void Calculate(TCalcResult& result) override;
+    bool SetSlaveInputs() override;
+
+protected:
+    int RequiredPinCount() const override { return 6; }
+};
+
+// Samples J and K while the clock is high and shows the sample while it is low: the outputs change
+// when the clock falls. J is pin 2, K pin 6.
+class TJKFlipFlop : public TClockedFlipFlop {
+public:
+    TESSIVAR_CLASS(TJKFlipFlop)
+    TJKFlipFlop();
+    void Calculate(TCalcResult& result) override;
+    bool SetSlaveInputs() override;
+
+    enum : int { kPinK = 6 };
+
+protected:
+    int RequiredPinCount() const override { return 7; }
 };

@@ -523,7 +523,11 @@ void TMacro::LoadTemplate(const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw EReadError(file.errorString().toStdString());
-    TSerializeReader reader(&file);
+    LoadTemplateFrom(file);
+}
+
+void TMacro::LoadTemplateFrom(QIODevice& device) {
+    TSerializeReader reader(&device);
     reader.FileType = kTemplateFileType;
     reader.ReadSignature();
     TSerializeList* outline = reader.ReadRoot<TSerializeList>();

@@ -8,6 +8,8 @@
 
 #include <QString>
 
+class QIODevice;
+
 #include <functional>
 #include <vector>
 
@@ -61,6 +63,7 @@ public:
     // loading throws EInvalidFileType or EReadError and then leaves the macro as it was.
     void SaveTemplate(const QString& fileName);
     void LoadTemplate(const QString& fileName);
+    void LoadTemplateFrom(QIODevice& device);
 
     std::vector<TDevice*> CalcOrder; // references, rebuilt by BuildCalcOrder
     QString Datasheet;

@@ -1,6 +1,7 @@
 #include "model/StreamClasses.h"
 
 #include "model/Connect.h"
+#include "model/FlipFlops.h"
 #include "model/Gates.h"
 #include "model/Macro.h"
 #include "model/TagDevice.h"
@@ -30,6 +31,9 @@ void RegisterModelClasses() {
     registry.Add<T4NorGate>();
     registry.Add<T2XorGate>();
     registry.Add<T2XnorGate>();
+    registry.Add<TRSFlipFlop>();
+    registry.Add<TDFlipFlop>();
+    registry.Add<TJKFlipFlop>();
     registry.Add<TTagDevice>();
     registry.Add<TMacro>();
 }
