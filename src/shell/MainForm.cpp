@@ -191,12 +191,8 @@ void TMainForm::CreateActions() {
     for (const TPartButton& button : PartButtons()) {
         QAction* part = NewAction(button.Name, button.Hint, button.Hint);
         part->setCheckable(true);
-        if (button.Create) {
-            const std::unique_ptr<TGraphicObject> shape = button.Create();
-            part->setIcon(PartIcon(*shape));
-        } else {
-            part->setText(button.Hint);
-        }
+        const std::unique_ptr<TGraphicObject> shape = button.Create();
+        part->setIcon(PartIcon(*shape));
         part->setToolTip(button.Hint + QString::fromLatin1(kNotYetHint));
         m_partGroup->addAction(part);
         m_partActions << part;

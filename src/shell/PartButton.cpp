@@ -1,7 +1,12 @@
 #include "shell/PartButton.h"
 
+#include "devices/InputDevice.h"
+#include "devices/Interactive.h"
+#include "devices/MemoryDevice.h"
+#include "devices/OutputDevice.h"
 #include "drawing/GraphicText.h"
 #include "model/Connect.h"
+#include "model/FlipFlops.h"
 #include "model/Gates.h"
 #include "model/TagDevice.h"
 
@@ -43,20 +48,20 @@ const std::vector<TPartButton>& PartButtons() {
         {"SpeedANDGate", "AND Gate", Make<T2AndGate>()},
         {"SpeedNANDGate", "NAND Gate", Make<T2NandGate>()},
         {"SpeedTriState", "Tri-State Device", Make<TTriState>()},
-        {"SpeedRSFlipFlop", "RS Flip Flop", {}},
-        {"SpeedJKFlipFlop", "JK Flip Flop", {}},
-        {"SpeedDFlipFlop", "D Flip Flop", {}},
-        {"SpeedMemoryDevice", "Memory Device", {}},
+        {"SpeedRSFlipFlop", "RS Flip Flop", Make<TRSFlipFlop>()},
+        {"SpeedJKFlipFlop", "JK Flip Flop", Make<TJKFlipFlop>()},
+        {"SpeedDFlipFlop", "D Flip Flop", Make<TDFlipFlop>()},
+        {"SpeedMemoryDevice", "Memory Device", Make<TMemoryDevice>()},
         {"SpeedTag", "Tag Device", Make<TTagDevice>()},
-        {"SpeedBitGenerator", "Sequence Generator", {}},
-        {"SpeedClock", "Clock", {}},
-        {"SpeedPresetSwitch", "Interactive Input", {}},
-        {"SpeedSwitch", "Switch", {}},
-        {"SpeedNegative", "Ground", {}},
-        {"SpeedPositive", "Vcc", {}},
-        {"SpeedLED", "LED", {}},
-        {"Speed7SegmentLED", "7 Segment LED", {}},
-        {"SpeedNumericDevice", "Numeric Output", {}},
+        {"SpeedBitGenerator", "Sequence Generator", Make<TBitGenerator>()},
+        {"SpeedClock", "Clock", Make<TClockDevice>()},
+        {"SpeedPresetSwitch", "Interactive Input", Make<TInteractiveInput>()},
+        {"SpeedSwitch", "Switch", Make<TInteractiveSwitch>()},
+        {"SpeedNegative", "Ground", Make<TGround>()},
+        {"SpeedPositive", "Vcc", Make<TSupply>()},
+        {"SpeedLED", "LED", Make<TLEDDevice>()},
+        {"Speed7SegmentLED", "7 Segment LED", Make<TLEDSegmentDevice>()},
+        {"SpeedNumericDevice", "Numeric Output", Make<TNumericDevice>()},
         {"SpeedAnnotation", "Annotation", MakeAnnotation},
         {"SpeedWireTool", "Wiring Tool", MakeWireShape},
     };

@@ -15,7 +15,7 @@
 struct TPartButton {
     QString Name; // the button's object name
     QString Hint;
-    // A new part as it is placed, or nil while the part does not exist in this program yet.
+    // A new part with its default settings, built around the origin.
     std::function<std::unique_ptr<TGraphicObject>()> Create;
 };
 
