@@ -133,13 +133,15 @@ void WriteCounter(const QString& path) {
         b.Wire(flipFlop->Pin(TFlipFlop::kPinQBar), {}, toRom);
         if (onward != toRom)
             b.Wire(toRom, {}, onward);
-        b.Wire(onward,
-               {QPoint(x + 60, y + 10), QPoint(x + 60, y - 70), QPoint(x - 40, y - 70), QPoint(x - 40, y - 10)},
-               flipFlop->Pin(TClockedFlipFlop::kPinData));
+        b.Wire(
+            onward,
+            {QPoint(x + 60, y + 10), QPoint(x + 60, y - 70), QPoint(x - 40, y - 70), QPoint(x - 40, y - 10)},
+            flipFlop->Pin(TClockedFlipFlop::kPinData));
         if (n == 0)
             b.Wire(clockSource, {}, flipFlop->Pin(TClockedFlipFlop::kPinClock));
         else
-            b.Wire(clockSource, {QPoint(x - 50, y + 10), QPoint(x - 50, y)}, flipFlop->Pin(TClockedFlipFlop::kPinClock));
+            b.Wire(clockSource, {QPoint(x - 50, y + 10), QPoint(x - 50, y)},
+                   flipFlop->Pin(TClockedFlipFlop::kPinClock));
         clockSource = onward;
 
         // The most significant bit is address pin 0.
@@ -161,9 +163,9 @@ void WriteCounter(const QString& path) {
 void WriteAdder(const QString& path) {
     TBuilder b;
     b.Text(QStringLiteral("Full adder (click the inputs in interact mode)"), 200, 30, 12);
-    auto* a = Labelled(b.Add<TInteractiveInput>(60, 100), QStringLiteral("A"), kLabelLeft);
-    auto* bIn = Labelled(b.Add<TInteractiveInput>(60, 160), QStringLiteral("B"), kLabelLeft);
-    auto* carryIn = Labelled(b.Add<TInteractiveInput>(60, 260), QStringLiteral("Carry in"), kLabelLeft);
+    auto* a = Labelled(b.Add<TInteractiveInput>(90, 100), QStringLiteral("A"), kLabelLeft);
+    auto* bIn = Labelled(b.Add<TInteractiveInput>(90, 160), QStringLiteral("B"), kLabelLeft);
+    auto* carryIn = Labelled(b.Add<TInteractiveInput>(90, 260), QStringLiteral("Carry in"), kLabelLeft);
 
     auto* xor1 = b.Add<T2XorGate>(220, 130);
     auto* xor2 = b.Add<T2XorGate>(400, 190);

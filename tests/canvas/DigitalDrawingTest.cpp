@@ -4,6 +4,8 @@
 #include "canvas/DigitalDrawing.h"
 #include "canvas/FileStatusDialog.h"
 #include "canvas/UserDialogs.h"
+#include "devices/InputDevice.h"
+#include "devices/OutputDevice.h"
 #include "model/Gates.h"
 #include "model/TagDevice.h"
 
@@ -242,6 +244,25 @@ TEST_F(CanvasTest, ProbeFollowsTheLevelOfItsWire) {
     canvas->ProbeTarget = loose;
     canvas->Step(result);
     EXPECT_EQ(canvas->ProbeState, 0) << "an undriven wire floats";
+}
+
+TEST_F(CanvasTest, HistoryDevicesAreTheRecordedInputsThenOutputs) {
+    TTestCircuit circuit(canvas->CurrentMacro);
+    auto* shown = circuit.Add<TLEDDevice>(100, 0);
+    auto* hidden = circuit.Add<TLEDDevice>(100, 50);
+    auto* clock = circuit.Add<TClockDevice>(0, 0);
+    shown->InHistory = true;
+    clock->InHistory = true;
+    std::vector<THistoryDevice*> list{hidden};
+    canvas->GetHistoryDevices(list);
+    EXPECT_EQ(list, (std::vector<THistoryDevice*>{clock, shown}));
+
+    // Each step records one sample per shown device.
+    canvas->ResetCircuit();
+    TCalcResult result;
+    canvas->Step(result);
+    canvas->Step(result);
+    EXPECT_EQ(shown->History.size(), 2);
 }
 
 TEST(CanvasPaint, GridDotsEveryDisplayedPitchFromTheOrigin) {

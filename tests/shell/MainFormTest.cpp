@@ -3,6 +3,8 @@
 
 #include "canvas/DigitalDrawing.h"
 #include "canvas/UserDialogs.h"
+#include "devices/InputDevice.h"
+#include "devices/OutputDevice.h"
 #include "model/Gates.h"
 #include "shell/MainForm.h"
 
@@ -342,6 +344,36 @@ TEST_F(RunControlTest, ContentionHaltsTheRunWithItsCallout) {
     EXPECT_FALSE(callout.Visible) << "starting again clears the message";
     form->RunCircuit();
     EXPECT_EQ(steps, 2);
+}
+
+TEST_F(RunControlTest, HalfCycleStepMovesAClockAndAFullCycleDoesNot) {
+    TTestCircuit circuit(form->CircuitCanvas->CurrentMacro);
+    auto* clock = circuit.Add<TClockDevice>(50, 50);
+    auto* led = circuit.Add<TLEDDevice>(150, 50);
+    circuit.Wire(clock->Pin(0), led->Pin(0));
+    form->CircuitCanvas->ResetCircuit();
+
+    QAction* step = Action(*form, "SpeedStep");
+    step->trigger();
+    const int32_t afterHalf = clock->Pin(0)->Level;
+    step->trigger();
+    EXPECT_NE(clock->Pin(0)->Level, afterHalf);
+    Action(*form, "PopFullCycle")->trigger();
+    const int32_t beforeFull = clock->Pin(0)->Level;
+    step->trigger();
+    EXPECT_EQ(clock->Pin(0)->Level, beforeFull);
+    EXPECT_EQ(steps, 3);
+
+    // Stop keeps the state; starting again returns to power-on.
+    run->trigger();
+    form->RunCircuit();
+    form->RunCircuit();
+    form->RunCircuit();
+    Action(*form, "SpeedStop")->trigger();
+    EXPECT_NE(clock->Position, 1);
+    run->trigger();
+    EXPECT_EQ(clock->Position, 1);
+    EXPECT_FALSE(clock->Phase);
 }
 
 TEST_F(RunControlTest, StepWorksWhileStoppedAndCountsOnce) {
