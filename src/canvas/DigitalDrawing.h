@@ -65,7 +65,9 @@ public:
     void SetProbeMode(bool value);
 
     // Files. Load and insert report failures to the user and then leave the circuit as it was;
-    // they answer whether the file was taken. Save throws EWriteError.
+    // they answer whether the file was taken. Save throws EWriteError. InsertFile places the file's
+    // circuit as a closed part centred on (x, y); select asks for it to be selected, which the
+    // selection overlay will do.
     void SaveToFile(const QString& path);
     bool LoadFromFile(const QString& path);
     bool InsertFile(const QString& path, int x, int y, bool select);

@@ -118,7 +118,7 @@ void TDigitalDrawing::ReplaceRoot(std::unique_ptr<TMacro> root) {
     CurrentMacro->Nested = false;
 }
 
-bool TDigitalDrawing::InsertFile(const QString& path, int x, int y, bool select) {
+bool TDigitalDrawing::InsertFile(const QString& path, int x, int y, bool /*select*/) {
     if (!QFileInfo::exists(path)) {
         TUserDialogs::Message(this, TUserDialogs::TKind::Information, MissingFileText(path));
         return false;
@@ -134,8 +134,6 @@ bool TDigitalDrawing::InsertFile(const QString& path, int x, int y, bool select)
 
     TMacro* macro = circuit->Root.release();
     PrepareMacroPart(*macro, QPoint(x, y), [this](QPoint p) { return Grid.SnapPoint(p); });
-    // Selecting the new part belongs with the selection overlay; until then it is only shown.
-    (void)select;
     InvalidateRect(macro->GetBounds().ToQRect());
     CurrentMacro->Devices->AddChild(macro);
     ResetCircuit();
