@@ -1,4 +1,6 @@
+#include "canvas/FileStatusDialog.h"
 #include "devices/StreamClasses.h"
+#include "shell/HelpWindow.h"
 #include "shell/MainForm.h"
 
 #include <QApplication>
@@ -10,7 +12,12 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationDisplayName("Tessivar");
     RegisterStreamClasses();
 
+    // Every window is created once, the main window first, and kept until the program ends.
     TMainForm mainForm;
+    TFileStatusDialog fileStatus(&mainForm);
+    THelpWindow helpWindow;
+
+    mainForm.SetCommandLine(QApplication::arguments().mid(1));
     mainForm.show();
     return QApplication::exec();
 }

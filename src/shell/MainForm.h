@@ -1,10 +1,155 @@
 #pragma once
 
-#include <QMainWindow>
+// The main window: the menus and tool bars every command starts from, the circuit canvas inside
+// its scroll box, the status line and the run timer. It applies the user's settings when first
+// shown and stores them when it closes.
 
-// The main window: menus, tool bars, the circuit canvas and the run timer.
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+class QAction;
+class QActionGroup;
+class QMenu;
+class QScrollArea;
+class QTimer;
+class QToolBar;
+class TDigitalDrawing;
+
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
     explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // Placement of a tool window whose settings the main window keeps.
+    struct TWindowPlacement {
+        int Width = 0;
+        int Height = 0;
+        int Top = 0;
+        int Left = 0;
+        bool Visible = false;
+        bool StatusVisible = false;
+    };
+
+    // The program's arguments after its own name; read at the first show.
+    void SetCommandLine(const QStringList& arguments) { m_arguments = arguments; }
+
+    // Applies the settings and opens a circuit named on the command line (the first show).
+    void FormShow();
+    // The close sequence; false when the user chose to stay.
+    bool FormClose();
+    void RepaintWindows();
+    void UpdatePrintCommands();
+    // The file name without its folder, cut before its first full stop.
+    static QString TitleFromFileName(const QString& path);
+    void AddToHistory(const QString& path);
+
+    // Run control.
+    void RunCircuit();
+    void SpeedRunClick();
+    void SpeedStopClick();
+    void SpeedPauseClick();
+    void SpeedStepClick();
+    void MenuRunClick();
+    void MenuPauseClick();
+    void MenuClockSpeedClick();
+    void PopupStepPopup();
+
+    // File commands.
+    void SpeedSaveClick();
+    void SpeedCloseMacroClick();
+
+    QStringList FileHistory; // newest first, at most kHistorySize
+    QString HomeFolder;
+    QString DatasheetPath;
+    TDigitalDrawing* CircuitCanvas;
+    bool HalfCycleStep = true;
+    QTimer* Clock;
+    QScrollArea* ScrollBox;
+    // Placements of the parts centre and the logic history windows, stored with ours.
+    TWindowPlacement PartsCentre;
+    TWindowPlacement LogicHistory;
+
+    static constexpr int kHistorySize = 5;
+    // Timer intervals of the clock speeds, in milliseconds.
+    static constexpr int kClockIntervals[] = {500, 250, 100, 50, 10, 5};
+
+signals:
+    // A step command or a running tick has stepped the circuit (once per command or tick).
+    void CircuitStepped();
+    // The state of the run and pause buttons, for the windows that mirror them.
+    void RunButtonChanged(bool down);
+    void PauseButtonChanged(bool down);
+    // The devices the logic history records may have changed (GetHistoryDevices).
+    void HistoryDevicesChanged();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBars();
+    // Derives enabled, checked and visible states from the circuit and the run state.
+    void UpdateActions();
+    void ReadSettings();
+    void WriteSettings();
+    void OpenFromCommandLine();
+    void SetTitleFromFile();
+    QAction* NewAction(const QString& name, const QString& text, const QString& hint = {});
+
+    QStringList m_arguments;
+    bool m_shown = false;
+    QString m_saveFolder; // start folder of the save dialog; empty once a file was saved
+
+    QAction* m_speedNew;
+    QAction* m_speedOpen;
+    QAction* m_speedSave;
+    QAction* m_menuSaveAs;
+    QAction* m_menuExit;
+    QAction* m_speedCut;
+    QAction* m_speedCopy;
+    QAction* m_speedPaste;
+    QAction* m_speedPrint;
+    QAction* m_menuPrintSetup;
+    QAction* m_menuPrintPreview;
+    QAction* m_menuPrint;
+    QMenu* m_menuReopen;
+    QList<QAction*> m_editActions;
+
+    QAction* m_speedRun;
+    QAction* m_speedPause;
+    QAction* m_speedStop;
+    QAction* m_speedStep;
+    QAction* m_menuRun;
+    QAction* m_menuStop;
+    QAction* m_menuPause;
+    QAction* m_menuStep;
+    QMenu* m_menuClockSpeed;
+    QList<QAction*> m_hertzActions;
+    QMenu* m_popupStep;
+    QAction* m_popHalfCycle;
+    QAction* m_popFullCycle;
+
+    QActionGroup* m_modeGroup;
+    QAction* m_speedPointer;
+    QAction* m_speedInteraction;
+    QAction* m_speedProbe;
+    QActionGroup* m_partGroup;
+    QList<QAction*> m_partActions;
+
+    QAction* m_speedPartsCentre;
+    QAction* m_speedCloseMacro;
+    QAction* m_menuShowGrid;
+    QAction* m_menuSnapToGrid;
+    QAction* m_menuGridSetup;
+    QList<QAction*> m_laterActions; // commands whose windows do not exist yet
+
+    QToolBar* m_toolBar1;
+    QToolBar* m_toolBar2;
+    QToolBar* m_toolBar3;
+    QToolBar* m_toolBar5;
 };

@@ -1,8 +1,407 @@
+#include "TestCircuit.h"
+#include "TestSupport.h"
+
+#include "canvas/DigitalDrawing.h"
+#include "canvas/UserDialogs.h"
+#include "devices/InputDevice.h"
+#include "devices/OutputDevice.h"
+#include "model/Gates.h"
 #include "shell/MainForm.h"
 
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
+#include <QTimer>
 #include <gtest/gtest.h>
 
-TEST(MainForm, StartsUntitled) {
+namespace {
+
+// Each test starts without stored settings; message boxes are answered with Answer and recorded.
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QSettings().clear();
+        TUserDialogs::MessageHook = [this](TUserDialogs::TKind, const QString& text,
+                                           QMessageBox::StandardButtons) {
+            messages << text;
+            return Answer;
+        };
+        TUserDialogs::FileHook = [this](bool, const TUserDialogs::TFileRequest& request) {
+            fileRequests << request.Title;
+            return FileAnswer;
+        };
+    }
+    void TearDown() override {
+        TUserDialogs::MessageHook = nullptr;
+        TUserDialogs::FileHook = nullptr;
+        QSettings().clear();
+    }
+
+    static void Store(const QString& group, std::initializer_list<std::pair<const char*, QVariant>> values) {
+        QSettings settings;
+        settings.beginGroup(group);
+        for (const auto& [name, value] : values)
+            settings.setValue(QString::fromLatin1(name), value);
+    }
+    static QVariant Stored(const QString& group, const QString& name) {
+        QSettings settings;
+        settings.beginGroup(group);
+        return settings.value(name);
+    }
+    static QAction* Action(TMainForm& form, const char* name) {
+        QAction* action = form.findChild<QAction*>(QString::fromLatin1(name));
+        EXPECT_NE(action, nullptr) << name;
+        return action;
+    }
+
+    QMessageBox::StandardButton Answer = QMessageBox::Ok;
+    QString FileAnswer;
+    QStringList messages;
+    QStringList fileRequests;
+    QTemporaryDir dir;
+};
+
+TEST_F(MainFormTest, FirstStartUsesTheDefaults) {
     TMainForm form;
+    form.show();
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    EXPECT_EQ(form.pos(), QPoint(screen.width() / 8, screen.height() / 8));
+    EXPECT_EQ(form.size(), QSize(screen.width() / 8 * 6, screen.height() / 8 * 6));
+    EXPECT_FALSE(form.isMaximized());
+
+    const TGrid& grid = form.CircuitCanvas->Grid;
+    EXPECT_TRUE(grid.ShowGrid);
+    EXPECT_TRUE(grid.Snap);
+    EXPECT_EQ(grid.SnapSize, 5);
+    EXPECT_EQ(grid.DisplaySize, 4);
+    EXPECT_EQ(grid.AngleStep, 10);
+    EXPECT_EQ(form.Clock->interval(), 100);
+    EXPECT_FALSE(form.Clock->isActive());
+    EXPECT_FALSE(form.PartsCentre.Visible);
+    EXPECT_FALSE(form.PartsCentre.StatusVisible);
+    EXPECT_EQ(QPoint(form.PartsCentre.Left, form.PartsCentre.Top), QPoint(32, 32));
+    EXPECT_FALSE(form.LogicHistory.Visible);
+    EXPECT_EQ(QRect(form.LogicHistory.Left, form.LogicHistory.Top, form.LogicHistory.Width,
+                    form.LogicHistory.Height),
+              QRect(16, 16, 500, 186));
+    EXPECT_TRUE(form.FileHistory.isEmpty());
+    EXPECT_TRUE(form.DatasheetPath.isEmpty());
+    EXPECT_EQ(form.windowTitle(), "Tessivar - Untitled");
+    EXPECT_TRUE(Action(form, "SpeedPointer")->isChecked());
+    EXPECT_TRUE(form.CircuitCanvas->SelectMode);
+    EXPECT_TRUE(form.HalfCycleStep);
+}
+
+TEST_F(MainFormTest, StoredValuesOutOfRangeAreRepaired) {
+    Store("View", {{"Show Grid", 0}, {"Snap", 1}, {"Snap Size", 3}, {"Display Size", 9}, {"Angle", 100}});
+    Store("Clock", {{"Interval", 150}});
+    Store("Folders", {{"Datasheet Path", "/data/sheets"}});
+    TMainForm form;
+    form.show();
+    const TGrid& grid = form.CircuitCanvas->Grid;
+    EXPECT_FALSE(grid.ShowGrid);
+    EXPECT_FALSE(Action(form, "MenuShowGrid")->isChecked());
+    EXPECT_TRUE(grid.Snap);
+    EXPECT_EQ(grid.SnapSize, 5);
+    EXPECT_EQ(grid.DisplaySize, 2) << "repaired, not the missing-value default";
+    EXPECT_EQ(grid.AngleStep, 10);
+    EXPECT_EQ(form.Clock->interval(), 100);
+    EXPECT_EQ(form.DatasheetPath, "/data/sheets");
+}
+
+TEST_F(MainFormTest, AGroupWithAMissingValueFallsBackWhole) {
+    Store("View", {{"Show Grid", 0}, {"Snap", 0}, {"Snap Size", 20}});
+    Store("Clock", {{"Interval", 10}});
+    TMainForm form;
+    form.show();
+    const TGrid& grid = form.CircuitCanvas->Grid;
+    EXPECT_TRUE(grid.ShowGrid);
+    EXPECT_TRUE(grid.Snap);
+    EXPECT_EQ(grid.SnapSize, 5);
+    EXPECT_EQ(grid.DisplaySize, 4);
+    EXPECT_EQ(form.Clock->interval(), 10);
+}
+
+TEST_F(MainFormTest, PlacementIsRestoredAndStored) {
+    Store("Window", {{"Maximized", 0}, {"Top", 40}, {"Left", 30}, {"Width", 500}, {"Height", 350}});
+    Store("Logic History", {{"Width", 600}, {"Height", 200}, {"Top", 5}, {"Left", 6}, {"Visible", 1}});
+    {
+        TMainForm form;
+        form.show();
+        EXPECT_EQ(form.pos(), QPoint(30, 40));
+        EXPECT_EQ(form.size(), QSize(500, 350));
+        EXPECT_TRUE(form.LogicHistory.Visible);
+        form.move(60, 70);
+        EXPECT_TRUE(form.close());
+    }
+    EXPECT_EQ(Stored("Window", "Left").toInt(), 60);
+    EXPECT_EQ(Stored("Window", "Top").toInt(), 70);
+    EXPECT_EQ(Stored("Window", "Width").toInt(), 500);
+    EXPECT_EQ(Stored("Window", "Maximized").toInt(), 0);
+    EXPECT_EQ(Stored("Logic History", "Width").toInt(), 600);
+    EXPECT_EQ(Stored("Logic History", "Visible").toInt(), 1);
+    EXPECT_EQ(Stored("View", "Snap Size").toInt(), 5);
+    EXPECT_EQ(Stored("Clock", "Interval").toInt(), 100);
+}
+
+TEST_F(MainFormTest, MaximizedStartKeepsTheNormalPlacementStored) {
+    Store("Window", {{"Maximized", 1}, {"Top", 40}, {"Left", 30}, {"Width", 500}, {"Height", 350}});
+    {
+        TMainForm form;
+        form.show();
+        EXPECT_TRUE(form.isMaximized());
+        EXPECT_TRUE(form.close());
+    }
+    EXPECT_EQ(Stored("Window", "Maximized").toInt(), 1);
+    EXPECT_EQ(Stored("Window", "Top").toInt(), 40);
+    EXPECT_EQ(Stored("Window", "Width").toInt(), 500);
+}
+
+TEST_F(MainFormTest, FileHistorySkipsGapsAndLeavesOldValues) {
+    Store("File History", {{"1", "a.tvm"}, {"3", "b.tvm"}});
+    {
+        TMainForm form;
+        form.show();
+        EXPECT_EQ(form.FileHistory, QStringList({"a.tvm", "b.tvm"}));
+        EXPECT_TRUE(form.close());
+    }
+    EXPECT_EQ(Stored("File History", "1").toString(), "a.tvm");
+    EXPECT_EQ(Stored("File History", "2").toString(), "b.tvm");
+    EXPECT_EQ(Stored("File History", "3").toString(), "b.tvm") << "left from the earlier run";
+}
+
+TEST_F(MainFormTest, HistoryKeepsFiveNewestWithoutDuplicates) {
+    TMainForm form;
+    for (const char* name : {"1.tvm", "2.tvm", "3.tvm", "4.tvm", "5.tvm", "6.tvm"})
+        form.AddToHistory(QString::fromLatin1(name));
+    EXPECT_EQ(form.FileHistory, QStringList({"6.tvm", "5.tvm", "4.tvm", "3.tvm", "2.tvm"}));
+    form.AddToHistory(QStringLiteral("4.TVM"));
+    EXPECT_EQ(form.FileHistory, QStringList({"4.TVM", "6.tvm", "5.tvm", "3.tvm", "2.tvm"}));
+}
+
+TEST_F(MainFormTest, TitleIsTheFileNameBeforeItsFirstFullStop) {
+    EXPECT_EQ(TMainForm::TitleFromFileName("adder"), "adder");
+    EXPECT_EQ(TMainForm::TitleFromFileName("/home/me/counter.v2.tvm"), "counter");
+    EXPECT_EQ(TMainForm::TitleFromFileName("/home/me.d/adder.tvm"), "adder");
+}
+
+TEST_F(MainFormTest, CommandLineArgumentsJoinIntoOnePath) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("My Circuits"));
+    const QString path = dir.filePath("My Circuits/adder.TVM");
+    TTestCircuit circuit;
+    circuit.Add<T2AndGate>(50, 50);
+    WriteCircuit(path, circuit.Root, QStringLiteral("Adder"));
+
+    TMainForm form;
+    form.SetCommandLine({dir.filePath("My"), QStringLiteral("Circuits/adder.TVM")});
+    form.show();
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(form.CircuitCanvas->FileName, path);
+    EXPECT_EQ(form.CircuitCanvas->CurrentMacro->Devices->ChildCount(), 1);
+    EXPECT_EQ(form.windowTitle(), "Tessivar - adder");
+    EXPECT_TRUE(form.FileHistory.isEmpty()) << "a file opened from the command line is not remembered";
+    EXPECT_EQ(form.HomeFolder, QCoreApplication::applicationDirPath());
+}
+
+TEST_F(MainFormTest, CommandLineIgnoresOtherFilesSilently) {
+    TMainForm form;
+    form.SetCommandLine({dir.filePath("notes.txt")});
+    form.show();
+    EXPECT_TRUE(messages.isEmpty());
     EXPECT_EQ(form.windowTitle(), "Tessivar - Untitled");
 }
+
+TEST_F(MainFormTest, CloseQuestionDecidesWhetherToSaveAndStore) {
+    TMainForm form;
+    form.show();
+    form.CircuitCanvas->Modified = true;
+
+    Answer = QMessageBox::Cancel;
+    EXPECT_FALSE(form.close());
+    EXPECT_EQ(messages, QStringList({"Circuit has changed, save current circuit?"}));
+    EXPECT_FALSE(QSettings().childGroups().contains("Window")) << "nothing stored";
+
+    // Yes saves through the save dialog (the circuit has no file), then closes.
+    Answer = QMessageBox::Yes;
+    FileAnswer = dir.filePath("Macro.tvm");
+    EXPECT_TRUE(form.close());
+    EXPECT_EQ(fileRequests, QStringList({"Save Circuit"}));
+    EXPECT_TRUE(QFileInfo::exists(FileAnswer));
+    EXPECT_FALSE(form.CircuitCanvas->Modified);
+    EXPECT_TRUE(QSettings().childGroups().contains("Window"));
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Run control
+
+class RunControlTest : public MainFormTest {
+protected:
+    void SetUp() override {
+        MainFormTest::SetUp();
+        form = std::make_unique<TMainForm>();
+        QObject::connect(form.get(), &TMainForm::CircuitStepped, [this] { ++steps; });
+        run = Action(*form, "SpeedRun");
+        pause = Action(*form, "SpeedPause");
+    }
+    void TearDown() override {
+        form.reset();
+        MainFormTest::TearDown();
+    }
+
+    // An inverter driving a wire high; returns the wire.
+    TWire* AddHighWire() {
+        TTestCircuit circuit(form->CircuitCanvas->CurrentMacro);
+        auto* high = circuit.Add<TNotGate>(50, 50);
+        auto* sink = circuit.Add<T2OrGate>(200, 50);
+        TWire* wire = circuit.Wire(high->Pin(0), sink->Pin(1));
+        form->CircuitCanvas->ResetCircuit();
+        return wire;
+    }
+
+    std::unique_ptr<TMainForm> form;
+    QAction* run;
+    QAction* pause;
+    int steps = 0;
+};
+
+TEST_F(RunControlTest, RunPauseStopAndRunAgain) {
+    TWire* wire = AddHighWire();
+    form->RunCircuit();
+    EXPECT_EQ(steps, 0) << "stopped: a tick does nothing";
+
+    run->trigger();
+    EXPECT_TRUE(run->isChecked());
+    EXPECT_TRUE(form->Clock->isActive());
+    form->RunCircuit();
+    EXPECT_EQ(steps, 1);
+    EXPECT_EQ(wire->Level, 1);
+
+    pause->trigger();
+    form->RunCircuit();
+    EXPECT_EQ(steps, 1) << "paused: no step and no count";
+    pause->trigger();
+    form->RunCircuit();
+    EXPECT_EQ(steps, 2);
+
+    Action(*form, "SpeedStop")->trigger();
+    EXPECT_FALSE(run->isChecked());
+    EXPECT_TRUE(form->Clock->isActive()) << "Stop leaves the timer running";
+    EXPECT_EQ(wire->Level, 1) << "and the levels as they are";
+    form->RunCircuit();
+    EXPECT_EQ(steps, 2);
+
+    run->trigger();
+    run->trigger();
+    EXPECT_FALSE(form->Clock->isActive()) << "releasing Run stops the timer";
+}
+
+TEST_F(RunControlTest, MenuRunAlwaysStartsAndPauseMenuOnlyToggles) {
+    bool mirroredPause = false;
+    QObject::connect(form.get(), &TMainForm::PauseButtonChanged, [&](bool down) { mirroredPause = down; });
+    Action(*form, "MenuRun")->trigger();
+    EXPECT_TRUE(run->isChecked());
+    Action(*form, "MenuRun")->trigger();
+    EXPECT_TRUE(run->isChecked());
+    EXPECT_TRUE(form->Clock->isActive());
+
+    Action(*form, "MenuPause")->trigger();
+    EXPECT_TRUE(pause->isChecked());
+    EXPECT_FALSE(mirroredPause) << "the menu item does not move the mirrored button";
+    pause->trigger();
+    EXPECT_FALSE(pause->isChecked());
+    EXPECT_FALSE(mirroredPause);
+    EXPECT_EQ(Action(*form, "MenuRun")->shortcut(), QKeySequence(Qt::Key_F9));
+    EXPECT_EQ(Action(*form, "MenuStep")->shortcut(), QKeySequence(Qt::Key_F12));
+}
+
+TEST_F(RunControlTest, ContentionHaltsTheRunWithItsCallout) {
+    TTestCircuit circuit(form->CircuitCanvas->CurrentMacro);
+    auto* enable = circuit.Add<TNotGate>(100, 100);
+    auto* low = circuit.Add<T2AndGate>(100, 200);
+    auto* a = circuit.Add<TTriState>(200, 100);
+    auto* b = circuit.Add<TTriState>(200, 200);
+    circuit.Joint({enable->Pin(0), a->Pin(2), b->Pin(2)});
+    circuit.Wire(enable->Pin(0), a->Pin(0));
+    circuit.Wire(low->Pin(0), b->Pin(0));
+    circuit.Wire(a->Pin(1), b->Pin(1));
+    form->CircuitCanvas->ResetCircuit();
+
+    run->trigger();
+    form->RunCircuit();
+    EXPECT_EQ(steps, 1);
+    EXPECT_FALSE(run->isChecked());
+    EXPECT_TRUE(form->Clock->isActive());
+    const TMessageBox& callout = *form->CircuitCanvas->Callout;
+    EXPECT_TRUE(callout.Visible);
+    EXPECT_EQ(callout.Lines.join('\n'), "Bus contention, process halted");
+
+    form->RunCircuit();
+    EXPECT_EQ(steps, 1) << "the halted run's ticks do nothing";
+    run->trigger();
+    EXPECT_FALSE(callout.Visible) << "starting again clears the message";
+    form->RunCircuit();
+    EXPECT_EQ(steps, 2);
+}
+
+TEST_F(RunControlTest, HalfCycleStepMovesAClockAndAFullCycleDoesNot) {
+    TTestCircuit circuit(form->CircuitCanvas->CurrentMacro);
+    auto* clock = circuit.Add<TClockDevice>(50, 50);
+    auto* led = circuit.Add<TLEDDevice>(150, 50);
+    circuit.Wire(clock->Pin(0), led->Pin(0));
+    form->CircuitCanvas->ResetCircuit();
+
+    QAction* step = Action(*form, "SpeedStep");
+    step->trigger();
+    const int32_t afterHalf = clock->Pin(0)->Level;
+    step->trigger();
+    EXPECT_NE(clock->Pin(0)->Level, afterHalf);
+    Action(*form, "PopFullCycle")->trigger();
+    const int32_t beforeFull = clock->Pin(0)->Level;
+    step->trigger();
+    EXPECT_EQ(clock->Pin(0)->Level, beforeFull);
+    EXPECT_EQ(steps, 3);
+
+    // Stop keeps the state; starting again returns to power-on.
+    run->trigger();
+    form->RunCircuit();
+    form->RunCircuit();
+    form->RunCircuit();
+    Action(*form, "SpeedStop")->trigger();
+    EXPECT_NE(clock->Position, 1);
+    run->trigger();
+    EXPECT_EQ(clock->Position, 1);
+    EXPECT_FALSE(clock->Phase);
+}
+
+TEST_F(RunControlTest, StepWorksWhileStoppedAndCountsOnce) {
+    TWire* wire = AddHighWire();
+    Action(*form, "SpeedStep")->trigger();
+    EXPECT_EQ(steps, 1);
+    EXPECT_EQ(wire->Level, 1);
+
+    Action(*form, "PopFullCycle")->trigger();
+    EXPECT_FALSE(form->HalfCycleStep);
+    form->PopupStepPopup();
+    EXPECT_TRUE(Action(*form, "PopFullCycle")->isChecked());
+    EXPECT_FALSE(Action(*form, "PopHalfCycle")->isChecked());
+    Action(*form, "MenuStep")->trigger();
+    EXPECT_EQ(steps, 2) << "a full cycle is two steps but one sample";
+}
+
+TEST_F(RunControlTest, ClockSpeedMenuChecksTheCurrentInterval) {
+    form->Clock->setInterval(10);
+    form->MenuClockSpeedClick();
+    for (const char* name : {"HertzOne", "HertzTwo", "HertzFive", "HertzTen", "HertzHundred"})
+        EXPECT_FALSE(Action(*form, name)->isChecked()) << name;
+    EXPECT_TRUE(Action(*form, "HertzFifty")->isChecked());
+
+    run->trigger();
+    Action(*form, "HertzOne")->trigger();
+    EXPECT_EQ(form->Clock->interval(), 500);
+    EXPECT_TRUE(form->Clock->isActive()) << "a running timer keeps running";
+}
+
+} // namespace

@@ -1,0 +1,431 @@
+#include "canvas/DigitalDrawing.h"
+
+#include "canvas/Cursors.h"
+#include "model/Connect.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPolygon>
+
+namespace {
+
+constexpr uint32_t kGridDotColour = RGBColour(0, 128, 0);
+constexpr uint32_t kFaultColour = RGBColour(255, 0, 0);
+constexpr uint32_t kNoticeColour = RGBColour(0, 128, 0);
+
+// The area a rubber line between two points touches, with room for the pen.
+QRect RubberLineRect(QPoint a, QPoint b) {
+    return QRect(a, b).normalized().adjusted(-1, -1, 2, 2);
+}
+
+} // namespace
+
+TDigitalDrawing::TDigitalDrawing(QWidget* parent)
+    : QWidget(parent), Callout(std::make_unique<TMessageBox>()), m_root(std::make_unique<TMacro>()) {
+    setObjectName(QStringLiteral("CircuitCanvas"));
+    // Every pixel comes from the buffer, so Qt need not clear the background first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resize(32, 32);
+    m_root->Closed = false;
+    m_root->Displayed = true;
+    CurrentMacro = m_root.get();
+    Callout->Visible = false;
+}
+
+// The wire or shape being drawn goes first (it may be attached to pins of the circuit), then the
+// circuit; the members are declared so that this is their order of destruction.
+TDigitalDrawing::~TDigitalDrawing() = default;
+
+void TDigitalDrawing::Clear() {
+    CurrentMacro->Clear();
+    ProbeTarget = nullptr;
+    ProbeState = 0;
+    InvalidateAll();
+    FileName.clear();
+    MacroName.clear();
+    SetModified(false);
+}
+
+void TDigitalDrawing::SetModified(bool value) {
+    Modified = value;
+    HideMessage();
+    // The root's order, not only the shown level's: a device of an open level can stand in the
+    // root's order, and it may just have been deleted.
+    TMacro* root = RootMacro();
+    if (NeedsRebuild) {
+        root->ClearDrivers();
+        NeedsRebuild = false;
+    }
+    root->BuildCalcOrder();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Callout
+
+void TDigitalDrawing::ShowMessage(int x, int y, TMessageKind kind, bool pointAt, const QString& text) {
+    // A callout still showing elsewhere must disappear from there.
+    if (Callout->Visible)
+        InvalidateRect(Callout->GetBounds().ToQRect());
+    Callout->Visible = true;
+    Callout->SetStyle(TGraphicBox::kStylePlain);
+    Callout->PlaceAt(QPoint(x, y));
+    if (kind == TMessageKind::Fault) {
+        Callout->SetFontStyle(3);
+        Callout->SetFontColor(kFaultColour);
+    } else {
+        Callout->SetFontStyle(0);
+        Callout->SetFontColor(kNoticeColour);
+    }
+    Callout->SetText(text);
+    if (pointAt) {
+        const QRect area = VisibleArea();
+        const QSize size = parentWidget() ? parentWidget()->size() : this->size();
+        Callout->ChooseStyleFor(size.width(), size.height(), QPoint(x, y) - area.topLeft());
+    }
+    InvalidateRect(Callout->GetBounds().ToQRect());
+}
+
+void TDigitalDrawing::HideMessage() {
+    if (!Callout->Visible)
+        return;
+    Callout->Visible = false;
+    const QRect bounds = Callout->GetBounds().ToQRect();
+    InvalidateRect(bounds);
+    repaint(bounds);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Simulation
+
+void TDigitalDrawing::Step(TCalcResult& result) {
+    TMacro* root = RootMacro();
+    root->ClearDrivers();
+    root->Calculate(result);
+    if (result.Contention || result.Race) {
+        // The levels that led to the fault are shown, then the circuit returns to power-on.
+        PaintStepValues();
+        ResetCircuit();
+        if (result.Contention)
+            ReportFault(result, "Bus contention, process halted", "Bus contention at higher level");
+        if (result.Race)
+            ReportFault(result, "Race condition, process halted", "Race condition at higher level");
+    } else {
+        PaintStepValues();
+        if (Callout->Visible)
+            InvalidateRect(Callout->GetBounds().ToQRect());
+    }
+    UpdateProbe();
+}
+
+void TDigitalDrawing::ReportFault(const TCalcResult& result, const char* pointedText,
+                                  const char* higherText) {
+    if (result.Device) {
+        const QPoint at = result.Device->RoundedCentre();
+        ShowMessage(at.x(), at.y(), TMessageKind::Fault, true, QString::fromLatin1(pointedText));
+        return;
+    }
+    // The middle of what the user sees, wherever the view is scrolled to.
+    const QRect area = VisibleArea();
+    const QSize size = parentWidget() ? parentWidget()->size() : this->size();
+    ShowMessage(area.left() + size.width() / 2, area.top() + size.height() / 2, TMessageKind::Fault, false,
+                QString::fromLatin1(higherText));
+}
+
+void TDigitalDrawing::ResetCircuit() {
+    RootMacro()->Reset();
+}
+
+void TDigitalDrawing::UpdateProbe() {
+    if (!ProbeMode || !ProbeTarget)
+        return;
+    auto stateOf = [this](bool driven, int32_t level) -> uint8_t {
+        if (!driven)
+            return 0;
+        if (level > 0)
+            return 1;
+        if (level == 0)
+            return 2;
+        return ProbeState;
+    };
+    if (const TWire* wire = KindCast<TWire>(ProbeTarget))
+        ProbeState = stateOf(wire->Driver != nullptr, wire->Level);
+    else if (const TPin* pin = KindCast<TPin>(ProbeTarget))
+        ProbeState = stateOf(pin->Driver != nullptr, pin->Level);
+    else
+        ProbeState = 0;
+    SetCursorNumber(ProbeState == 1 ? kCursorProbeOn : ProbeState == 2 ? kCursorProbeOff : kCursorProbeFloat);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Macro levels
+
+void TDigitalDrawing::OpenMacro(TMacro* macro) {
+    HideMessage();
+    CurrentMacro->Displayed = false;
+    MacroStack.push_back(CurrentMacro);
+    CurrentMacro = macro;
+    macro->Displayed = true;
+    InvalidateAll();
+}
+
+void TDigitalDrawing::CloseMacro() {
+    ModesOff();
+    if (!MacroOpen())
+        return;
+    HideMessage();
+    CurrentMacro->Displayed = false;
+    CurrentMacro = MacroStack.back();
+    MacroStack.pop_back();
+    CurrentMacro->Displayed = true;
+    InvalidateAll();
+    RefreshWires();
+}
+
+void TDigitalDrawing::GetHistoryDevices(std::vector<THistoryDevice*>& list) const {
+    list.clear();
+    for (const TGraphicList* source : {CurrentMacro->Inputs.get(), CurrentMacro->Outputs.get()})
+        for (TSerialize* item : *source->Children)
+            if (auto* device = KindCast<THistoryDevice>(item); device && device->InHistory)
+                list.push_back(device);
+}
+
+void TDigitalDrawing::RefreshWires() {
+    CurrentMacro->FollowWireEnds();
+    CurrentMacro->InvalidateMovedWires([this](const TRect& r) { InvalidateRect(r.ToQRect()); });
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Tool modes
+
+void TDigitalDrawing::SetCursorNumber(int number) {
+    setCursor(CursorForNumber(number));
+}
+
+template <class T> void TDigitalDrawing::AbandonDrawing(std::unique_ptr<T>& shape) {
+    if (!Drawing || !shape)
+        return;
+    Drawing = false;
+    InvalidateRect(shape->GetBounds().ToQRect().united(RubberLineRect(LastPoint, MousePoint)));
+    shape.reset();
+}
+
+void TDigitalDrawing::SetWiringMode(bool value) {
+    WiringMode = value;
+    setCursor(Qt::ArrowCursor);
+    if (!value) {
+        AbandonDrawing(NewWire);
+        return;
+    }
+    SetPolygonMode(false);
+    SetPolylineMode(false);
+    SetSelectMode(false);
+    SetInteractMode(false);
+    SetProbeMode(false);
+    SetCursorNumber(kCursorWireDefault);
+}
+
+void TDigitalDrawing::SetPolygonMode(bool value) {
+    PolygonMode = value;
+    setCursor(Qt::ArrowCursor);
+    if (!value) {
+        AbandonDrawing(NewPolygon);
+        return;
+    }
+    SetWiringMode(false);
+    SetPolylineMode(false);
+    SetSelectMode(false);
+    SetInteractMode(false);
+    SetProbeMode(false);
+}
+
+void TDigitalDrawing::SetPolylineMode(bool value) {
+    PolylineMode = value;
+    setCursor(Qt::ArrowCursor);
+    if (!value) {
+        AbandonDrawing(NewPolyline);
+        return;
+    }
+    SetWiringMode(false);
+    SetPolygonMode(false);
+    SetSelectMode(false);
+    SetInteractMode(false);
+    SetProbeMode(false);
+}
+
+void TDigitalDrawing::SetSelectMode(bool value) {
+    SelectMode = value;
+    setCursor(Qt::ArrowCursor);
+    if (!value)
+        return;
+    SetWiringMode(false);
+    SetPolygonMode(false);
+    SetPolylineMode(false);
+    SetInteractMode(false);
+    SetProbeMode(false);
+}
+
+void TDigitalDrawing::SetInteractMode(bool value) {
+    InteractMode = value;
+    setCursor(Qt::ArrowCursor);
+    if (!value)
+        return;
+    SetWiringMode(false);
+    SetPolygonMode(false);
+    SetPolylineMode(false);
+    SetSelectMode(false);
+    SetProbeMode(false);
+}
+
+void TDigitalDrawing::SetProbeMode(bool value) {
+    ProbeMode = value;
+    setCursor(Qt::ArrowCursor);
+    ProbeState = 0;
+    ProbeTarget = nullptr;
+    if (!value)
+        return;
+    SetWiringMode(false);
+    SetPolygonMode(false);
+    SetPolylineMode(false);
+    SetSelectMode(false);
+    SetInteractMode(false);
+}
+
+void TDigitalDrawing::ModesOff() {
+    SetWiringMode(false);
+    SetPolygonMode(false);
+    SetPolylineMode(false);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Painting
+//
+// Qt lets a widget paint only inside its paint event, so the surface a step paints on is the
+// buffer: Step draws the new levels into it and asks Qt to show just the areas it touched, and the
+// paint event then copies them out without drawing the circuit again. Areas that changed for any
+// other reason (edits, exposure) are rendered again from the circuit. This keeps a step's cost to
+// the wires and devices it recolours, and it works whether or not the window is on screen.
+
+QRect TDigitalDrawing::VisibleArea() const {
+    const QWidget* parent = parentWidget();
+    if (!parent)
+        return rect();
+    return QRect(mapFrom(parent, QPoint(0, 0)), parent->size()) & rect();
+}
+
+void TDigitalDrawing::InvalidateRect(const QRect& rect) {
+    if (rect.isEmpty())
+        return;
+    m_dirty += rect;
+    update(rect);
+}
+
+void TDigitalDrawing::InvalidateAll() {
+    m_dirty = QRegion(rect());
+    update();
+}
+
+void TDigitalDrawing::RenderGrid(QPainter& painter, const QRect& area) const {
+    const int step = Grid.SnapSize * Grid.DisplaySize;
+    if (step <= 0)
+        return;
+    QPolygon dots;
+    const int firstX = (area.left() + step - 1) / step * step;
+    const int firstY = (area.top() + step - 1) / step * step;
+    const int lastX = std::min(area.right(), width());
+    const int lastY = std::min(area.bottom(), height());
+    for (int y = firstY; y <= lastY; y += step)
+        for (int x = firstX; x <= lastX; x += step)
+            dots << QPoint(x, y);
+    painter.setPen(QPen(ColourToQColor(kGridDotColour), 1));
+    painter.drawPoints(dots);
+}
+
+void TDigitalDrawing::Render(const QRegion& region) {
+    QPainter painter(&m_buffer);
+    painter.translate(-m_bufferOrigin);
+    painter.setClipRegion(region);
+    painter.fillRect(region.boundingRect(), ColourToQColor(BackgroundColour));
+    if (Grid.ShowGrid)
+        for (const QRect& r : region)
+            RenderGrid(painter, r);
+
+    const bool closed = CurrentMacro->Closed;
+    CurrentMacro->Closed = ShowClosed;
+    CurrentMacro->Draw(painter);
+    CurrentMacro->Closed = closed;
+    if (NewWire)
+        NewWire->Draw(painter);
+    if (NewPolygon)
+        NewPolygon->Draw(painter);
+    if (NewPolyline)
+        NewPolyline->Draw(painter);
+    Callout->Draw(painter);
+}
+
+void TDigitalDrawing::EnsureBuffer() {
+    const QRect area = VisibleArea();
+    if (m_buffer.size() == area.size() && m_bufferOrigin == area.topLeft())
+        return;
+    m_buffer = QImage(area.size(), QImage::Format_RGB32);
+    m_bufferOrigin = area.topLeft();
+    m_dirty = QRegion();
+    if (area.isEmpty()) {
+        m_fresh = QRegion();
+        return;
+    }
+    Render(area);
+    m_fresh = area;
+}
+
+void TDigitalDrawing::paintEvent(QPaintEvent* event) {
+    const QRect area = VisibleArea();
+    if (area.isEmpty())
+        return;
+    const bool whole = m_buffer.size() != area.size() || m_bufferOrigin != area.topLeft();
+    EnsureBuffer();
+    if (!whole) {
+        const QRegion stale = (event->region() & area) - (m_fresh - m_dirty);
+        if (!stale.isEmpty())
+            Render(stale);
+    }
+    m_fresh -= event->region();
+    m_dirty -= event->region();
+
+    QPainter painter(this);
+    painter.setClipRegion(event->region());
+    painter.drawImage(m_bufferOrigin, m_buffer);
+    if (Drawing) {
+        painter.setPen(QPen(Qt::black, 1));
+        painter.drawLine(LastPoint, MousePoint);
+    }
+}
+
+void TDigitalDrawing::PaintStepValues() {
+    EnsureBuffer();
+    QImage scratch;
+    QPainter painter;
+    if (m_buffer.isNull()) {
+        // Nothing of the canvas is visible; the devices still record their samples.
+        scratch = QImage(1, 1, QImage::Format_RGB32);
+        painter.begin(&scratch);
+    } else {
+        painter.begin(&m_buffer);
+        painter.translate(-m_bufferOrigin);
+    }
+    CurrentMacro->PaintValues(painter);
+    painter.end();
+    if (m_buffer.isNull() || CurrentMacro->Closed)
+        return;
+
+    const QRect area(m_bufferOrigin, m_buffer.size());
+    QRegion touched;
+    for (const TGraphicList* list : {CurrentMacro->Wires.get(), CurrentMacro->Solders.get(),
+                                     CurrentMacro->Inputs.get(), CurrentMacro->Outputs.get()})
+        for (TSerialize* item : *list->Children) {
+            const QRect bounds = static_cast<TGraphicObject*>(item)->GetBounds().ToQRect() & area;
+            if (!bounds.isEmpty())
+                touched += bounds;
+        }
+    m_fresh += touched;
+    update(touched);
+}
