@@ -3,6 +3,7 @@
 // The drawable base: everything on a canvas keeps float geometry (the model) and integer vertices
 // derived from it by rounding (what is drawn and hit-tested). Edit the floats, then UpdateVertices.
 
+#include "drawing/Pool.h"
 #include "drawing/Serialize.h"
 
 #include <QColor>
@@ -10,6 +11,9 @@
 #include <QRect>
 
 #include <cmath>
+#if defined(__SSE__) || defined(__x86_64__)
+#include <xmmintrin.h>
+#endif
 #include <cstdint>
 #include <memory>
 
@@ -90,13 +94,19 @@ inline int32_t RoundToInt(float value) {
     if (!(value == value))
         return 0;
     value = value < -kLimit ? -kLimit : (value > kLimit ? kLimit : value);
+#if defined(__SSE__) || defined(__x86_64__)
+    // The processor's own conversion rounds half to even, without a call into the maths library.
+    return _mm_cvt_ss2si(_mm_set_ss(value));
+#else
     return static_cast<int32_t>(std::lrint(value));
+#endif
 }
 
 class TFloatPoint : public TSerialize {
 public:
     TESSIVAR_CLASS(TFloatPoint)
     TESSIVAR_KIND(TFloatPoint, kKindFloatPoint);
+    TESSIVAR_POOLED
     TFloatPoint() { AddKind(kKind); }
     TFloatPoint(float x, float y) : TFloatPoint() {
         X = x;

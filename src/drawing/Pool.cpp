@@ -17,9 +17,7 @@ namespace {
 // Objects of one size, cut from slabs; a freed object heads the free list.
 class TSizePool {
 public:
-    explicit TSizePool(std::size_t size)
-        : m_size((size + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) *
-                 alignof(std::max_align_t)) {}
+    explicit TSizePool(std::size_t size) : m_size(size) {}
 
     void* Allocate() {
         if (m_free) {
@@ -44,8 +42,6 @@ public:
         m_free = object;
     }
 
-    std::size_t Size() const { return m_size; }
-
 private:
     std::size_t m_size;
     std::vector<char*> m_slabs; // kept for the life of the program
@@ -54,26 +50,34 @@ private:
     void* m_free = nullptr;
 };
 
-TSizePool& PoolFor(std::size_t size) {
-    // A handful of classes use pools, so a short list is the fastest map.
-    static std::vector<TSizePool*> pools;
-    for (TSizePool* pool : pools)
-        if (pool->Size() ==
-            (size + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) * alignof(std::max_align_t))
-            return *pool;
-    pools.push_back(new TSizePool(size));
-    return *pools.back();
+// Pools by size in steps of the alignment, looked up directly: every pooled object passes here.
+constexpr std::size_t kAlign = alignof(std::max_align_t);
+constexpr std::size_t kPooledSizes = 64;
+TSizePool* g_pools[kPooledSizes] = {};
+
+TSizePool* PoolFor(std::size_t size) {
+    const std::size_t slot = (size + kAlign - 1) / kAlign;
+    if (slot >= kPooledSizes)
+        return nullptr;
+    if (!g_pools[slot])
+        g_pools[slot] = new TSizePool(slot * kAlign);
+    return g_pools[slot];
 }
 
 } // namespace
 
 void* PoolAllocate(std::size_t size) {
-    return PoolFor(size).Allocate();
+    TSizePool* pool = PoolFor(size);
+    return pool ? pool->Allocate() : ::operator new(size);
 }
 
 void PoolFree(void* object, std::size_t size) noexcept {
-    if (object)
-        PoolFor(size).Free(object);
+    if (!object)
+        return;
+    if (TSizePool* pool = PoolFor(size))
+        pool->Free(object);
+    else
+        ::operator delete(object);
 }
 
 #else
