@@ -201,7 +201,6 @@ void TGraphicText::Draw(QPainter& dc) {
     const QFont& font = CachedFont(FontName, std::clamp(PointsToPixels(FontSize), 1, 1000),
                                    std::clamp(Weight, 1, 1000), Italic);
     const QPoint origin = Vertices.Count() > 0 ? Vertices.GetVertex(0) : QPoint(0, 0);
-    dc.save();
     dc.setFont(font);
     dc.setPen(ColourToQColor(TextColor));
     if (Transparent) {
@@ -210,9 +209,15 @@ void TGraphicText::Draw(QPainter& dc) {
         dc.setBackgroundMode(Qt::OpaqueMode);
         dc.setBackground(ColourToQColor(BackColor));
     }
-    dc.translate(origin);
-    if (Angle != 0)
+    const int ascent = MetricsFor(font).ascent();
+    if (Angle == 0) {
+        dc.drawText(origin.x(), origin.y() + ascent, Text);
+    } else {
+        dc.save();
+        dc.translate(origin);
         dc.rotate(Angle);
-    dc.drawText(0, MetricsFor(font).ascent(), Text);
-    dc.restore();
+        dc.drawText(0, ascent, Text);
+        dc.restore();
+    }
+    dc.setBackgroundMode(Qt::TransparentMode);
 }
