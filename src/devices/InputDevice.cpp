@@ -30,7 +30,7 @@ TSupply::TSupply() {
     HelpTopic = QStringLiteral("powersupply.htm");
     Rotatable = false;
     Sizeable = false;
-    AddText(QStringLiteral("Vcc"), -5, 0, 7)->ShowOutline = false;
+    AddText(QStringLiteral("Vcc"), -5, 0, 7);
     AddLine({{5, 0}, {10, 0}});
     AddPin(kOutput, 10, 0);
     UpdateVertices();

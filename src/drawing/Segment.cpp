@@ -355,7 +355,8 @@ void TPolyline::Draw(QPainter& dc) {
         DrawDragOutline(dc, false);
     } else {
         if (EditVertices) {
-            TPen editPen;
+            TPen editPen = Pen;
+            editPen.Colour = kColourBlack;
             editPen.Dotted = true;
             ApplyPen(dc, editPen);
         } else {

@@ -58,8 +58,11 @@ QString BinToHex(const QString& text) {
 
 QString HexToBin(const QString& text) {
     QString bits;
-    for (const QChar c : text.toUpper()) {
-        const int code = c.unicode();
+    for (const QChar c : text) {
+        // Upper case for the letters a to z only: a full Unicode upper-casing can change the length.
+        int code = c.unicode();
+        if (code >= 'a' && code <= 'z')
+            code -= 'a' - 'A';
         bits.append(IntToBin(code >= 'A' && code <= 'F' ? code - 55 : code - 48, 4));
     }
     return bits;
