@@ -9,7 +9,6 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName("Orvane");
     QApplication::setApplicationName("Tessivar");
-    QApplication::setApplicationDisplayName("Tessivar");
     RegisterStreamClasses();
 
     // Every window is created once, the main window first, and kept until the program ends.

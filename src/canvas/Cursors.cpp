@@ -4,6 +4,8 @@
 #include <QPixmap>
 #include <QSvgRenderer>
 
+#include <map>
+
 // Resources compiled into a static library need a reference to be linked in.
 static void InitCursorResources() {
     Q_INIT_RESOURCE(tessivar_cursors);
@@ -64,7 +66,14 @@ QCursor MakeCursor(const TCursorImage& image) {
 
 QCursor LoadCursor(const QString& resourceName) {
     const TCursorImage* image = FindImage(resourceName);
-    return image ? MakeCursor(*image) : QCursor(Qt::ArrowCursor);
+    if (!image)
+        return QCursor(Qt::ArrowCursor);
+    // Rendered once: the probe changes its cursor after every step.
+    static std::map<const TCursorImage*, QCursor> made;
+    auto it = made.find(image);
+    if (it == made.end())
+        it = made.emplace(image, MakeCursor(*image)).first;
+    return it->second;
 }
 
 QCursor CursorForNumber(int number) {

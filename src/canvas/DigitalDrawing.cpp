@@ -32,9 +32,12 @@ TDigitalDrawing::TDigitalDrawing(QWidget* parent)
     Callout->Visible = false;
 }
 
-// The wire or shape being drawn goes first (it may be attached to pins of the circuit), then the
-// circuit; the members are declared so that this is their order of destruction.
-TDigitalDrawing::~TDigitalDrawing() = default;
+TDigitalDrawing::~TDigitalDrawing() {
+    // The wire or shape being drawn goes first: it may be attached to pins of the circuit.
+    NewWire.reset();
+    NewPolygon.reset();
+    NewPolyline.reset();
+}
 
 void TDigitalDrawing::Clear() {
     CurrentMacro->Clear();

@@ -191,6 +191,9 @@ void PrepareRoot(TMacro& root) {
 }
 
 void PrepareMacroPart(TMacro& macro, QPoint centre, const std::function<QPoint(QPoint)>& snap) {
+    // A part's datasheet context is not stored with the circuit it is placed in; it reads back as
+    // "0" from there, so it is "0" from the start.
+    macro.HelpTopic = QStringLiteral("0");
     macro.Closed = true;
     macro.Nested = true;
     macro.Displayed = false;

@@ -31,9 +31,6 @@ const char* const kLevelQuestion =
     "level.  Do you want to proceed?";
 const char* const kChangedQuestion = "Circuit has changed, save current circuit?";
 
-// Placing parts, editing, printing and the tool windows arrive with their own commands.
-const char* const kNotYetHint = " (not available yet)";
-
 } // namespace
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
@@ -193,7 +190,6 @@ void TMainForm::CreateActions() {
         part->setCheckable(true);
         const std::unique_ptr<TGraphicObject> shape = button.Create();
         part->setIcon(PartIcon(*shape));
-        part->setToolTip(button.Hint + QString::fromLatin1(kNotYetHint));
         m_partGroup->addAction(part);
         m_partActions << part;
     }
@@ -283,6 +279,20 @@ void TMainForm::CreateMenus() {
                                               std::tuple{help, "MenuAbout", "&About..."}}) {
         QAction* action = NewAction(name, caption);
         menu->addAction(action);
+        m_laterActions << action;
+    }
+    tools->addSeparator();
+    QMenu* options = tools->addMenu(QStringLiteral("&Options"));
+    options->setObjectName(QStringLiteral("MenuOptions"));
+    for (const auto& [name, caption] : {std::pair{"OptionsAttachDatasheet", "&Attach Datasheet..."},
+                                        std::pair{"OptionsNameMacro", "&Name Macro..."}, std::pair{"", ""},
+                                        std::pair{"OptionsSetDatasheetPath", "&Set Datasheet Path..."}}) {
+        if (!*name) {
+            options->addSeparator();
+            continue;
+        }
+        QAction* action = NewAction(name, caption);
+        options->addAction(action);
         m_laterActions << action;
     }
     QAction* helpTopics = NewAction("MenuHelpTopics", "&Help Topics...");

@@ -136,14 +136,29 @@ void TMainForm::ReadSettings() {
     // Parts centre and logic history windows.
     {
         TGroupReader group(settings, kPartsCentreGroup);
-        TWindowPlacement read;
-        read.Width = group.Integer(QStringLiteral("Width"));
-        read.Height = group.Integer(QStringLiteral("Height"));
-        read.Top = group.Integer(QStringLiteral("Top"));
-        read.Left = group.Integer(QStringLiteral("Left"));
-        read.Visible = group.Boolean(QStringLiteral("Visible"));
-        read.StatusVisible = group.Boolean(QStringLiteral("Status Visible"));
-        PartsCentre = group.Failed ? TWindowPlacement{398, 597, 32, 32, false, false} : read;
+        TWindowPlacement read{398, 597, 32, 32, false, false};
+        auto take = [&group](int& field, const char* name) {
+            const int value = group.Integer(QString::fromLatin1(name));
+            if (!group.Failed)
+                field = value;
+        };
+        int visible = 0, statusVisible = 0;
+        take(read.Width, "Width");
+        take(read.Height, "Height");
+        take(read.Top, "Top");
+        take(read.Left, "Left");
+        take(visible, "Visible");
+        take(statusVisible, "Status Visible");
+        read.Visible = visible != 0;
+        read.StatusVisible = statusVisible != 0;
+        if (group.Failed) {
+            // The defaults cover the position and the visibility; a size already read stays.
+            read.Top = 32;
+            read.Left = 32;
+            read.Visible = false;
+            read.StatusVisible = false;
+        }
+        PartsCentre = read;
     }
     {
         TGroupReader group(settings, kLogicHistoryGroup);
