@@ -34,6 +34,12 @@ public:
     EInvalidFileType() : EReadError("Invalid File Type") {}
 };
 
+// A file could not be opened at all.
+class EFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // Writing a stream failed (disk full, device closed) or the tree cannot be written.
 class EWriteError : public std::runtime_error {
 public:

@@ -38,7 +38,7 @@ TCircuitHeader ReadHeader(TSerializeReader& reader) {
         reader.ReadDescriptors();
         reader.FindStringDescriptor(kNameId, header.Name);
         reader.FindStringDescriptor(kDatasheetId, header.Datasheet);
-        reader.FindStringDescriptor(kHelpContextId, header.HelpContext);
+        header.HasHelpContext = reader.FindStringDescriptor(kHelpContextId, header.HelpContext);
     }
     return header;
 }
@@ -70,7 +70,7 @@ TCircuit ReadFrom(TSerializeReader& reader, const std::function<void(int32_t)>& 
         circuit.Root.reset(root);
         // The datasheet context of the circuit travels in the header; without this it would be
         // lost on every load, and a file saved again would not be the file read.
-        if (header.Version == 30 || header.Version == kCircuitVersion)
+        if (header.HasHelpContext)
             circuit.Root->HelpTopic = header.HelpContext;
         return circuit;
     });

@@ -43,6 +43,7 @@ struct TCircuitHeader {
     QString Name;        // descriptor 100
     QString Datasheet;   // descriptor 101
     QString HelpContext; // descriptor 102
+    bool HasHelpContext = false;
 };
 
 // Reads a whole circuit; progress receives the percentage read. Throws ECircuitFile.

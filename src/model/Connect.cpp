@@ -76,6 +76,8 @@ void TPin::Write(TSerializeWriter& writer) {
 void TPin::Read(TSerializeReader& reader) {
     TPolygon::Read(reader);
     Kind = reader.ReadInteger();
+    if (Kind < 0 || Kind > 3)
+        reader.Fail("a pin of an unknown kind");
     Wire = reader.ReadReference<TWire>();
 }
 
@@ -424,10 +426,10 @@ void TWire::Join(TWire* a, TWire* b) {
         a->Reverse();
         b->Reverse();
     }
-    for (int i = 0; i < a->PointCount(); ++i)
-        AppendPoint(a->GetPoint(i)->X, a->GetPoint(i)->Y);
-    for (int i = 1; i < b->PointCount(); ++i)
-        AppendPoint(b->GetPoint(i)->X, b->GetPoint(i)->Y);
+    for (int i = 0; i < a->Vertices.Count(); ++i)
+        AppendPoint(static_cast<float>(a->GetVertex(i).x()), static_cast<float>(a->GetVertex(i).y()));
+    for (int i = 1; i < b->Vertices.Count(); ++i)
+        AppendPoint(static_cast<float>(b->GetVertex(i).x()), static_cast<float>(b->GetVertex(i).y()));
     UpdateVertices();
     EndA = a->EndA;
     EndB = b->EndB;

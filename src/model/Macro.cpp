@@ -74,6 +74,10 @@ void TMacro::Read(TSerializeReader& reader) {
     CalcOrder.clear();
     m_clockedFlipFlops.clear();
     TDevice::Read(reader);
+    // Outline pins are partnered with tags; a plain pin there could not be deleted as one.
+    for (TSerialize* item : *Pins->Children)
+        if (!KindCast<TMacroPin>(item))
+            reader.Fail("a macro outline pin that is not a macro pin");
     Datasheet = reader.ReadString();
     HelpTopic = QString::number(reader.ReadInteger());
     Closed = reader.ReadBoolean();
@@ -190,12 +194,13 @@ void TMacro::DeleteChild(TGraphicObject* child) {
     if (!child)
         return;
     if (Closed) {
-        if (auto* pin = KindCast<TMacroPin>(child); pin && Pins->Children->IndexOf(pin) >= 0) {
-            if (TTagDevice* tag = FindTagForPin(pin))
-                tag->SetPinNumber(-1);
-            if (HitPin == pin)
+        if (Pins->Children->IndexOf(child) >= 0) {
+            if (auto* pin = KindCast<TMacroPin>(child))
+                if (TTagDevice* tag = FindTagForPin(pin))
+                    tag->SetPinNumber(-1);
+            if (HitPin == child)
                 HitPin = nullptr;
-            Pins->DeleteChild(pin);
+            Pins->DeleteChild(child);
         } else {
             TGraphicList::DeleteChild(child);
         }
@@ -537,7 +542,7 @@ void TMacro::SaveTemplate(const QString& fileName) {
 void TMacro::LoadTemplate(const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        throw EReadError(file.errorString().toStdString());
+        throw EFileError(file.errorString().toStdString());
     LoadTemplateFrom(file);
 }
 
@@ -551,8 +556,8 @@ void TMacro::LoadTemplateFrom(QIODevice& device) {
             reader.Fail("an outline holds something that cannot be drawn");
     TGraphicList* pins = reader.ReadRoot<TGraphicList>();
     for (TSerialize* item : *pins->Children)
-        if (!KindCast<TPin>(item))
-            reader.Fail("a template pin list holds something that is not a pin");
+        if (!KindCast<TMacroPin>(item))
+            reader.Fail("a template pin list holds something that is not a macro pin");
     reader.Commit();
     Children.reset(outline);
     HitChild = nullptr;

@@ -60,7 +60,8 @@ public:
     void InvalidateMovedWires(const std::function<void(const TRect&)>& invalidate) const;
 
     // Template files hold the outline and the outline pins alone. Saving throws EWriteError;
-    // loading throws EInvalidFileType or EReadError and then leaves the macro as it was.
+    // loading throws EFileError when the file cannot be opened, EInvalidFileType or EReadError
+    // when it is not a sound template, and then leaves the macro as it was.
     void SaveTemplate(const QString& fileName);
     void LoadTemplate(const QString& fileName);
     void LoadTemplateFrom(QIODevice& device);
@@ -92,7 +93,6 @@ private:
 
     // Derived from CalcOrder and Devices when the order is built, so a step makes no class tests.
     std::vector<TClockedFlipFlop*> m_clockedFlipFlops;
-    std::vector<TMacro*> m_nestedMacros;
 };
 
 // Message texts of the template loader's failures.

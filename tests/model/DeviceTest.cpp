@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 
 #include "model/Gates.h"
+#include "model/Macro.h"
 
 #include <gtest/gtest.h>
 
@@ -136,6 +137,20 @@ TEST(DeviceStream, MalformedDevicesAreReadErrors) {
     {
         TSerializeReader reader(wrongClass);
         EXPECT_THROW(reader.ReadRoot<T2AndGate>(), EReadError);
+    }
+    // A pin of a kind no pin has.
+    {
+        T2AndGate odd;
+        odd.Pin(1)->Kind = 4;
+        TSerializeReader reader(testsupport::WriteTree(&odd));
+        EXPECT_THROW(reader.ReadRoot<T2AndGate>(), EReadError);
+    }
+    // A plain pin among a macro's outline pins, which must be macro pins.
+    {
+        TMacro macro;
+        macro.Pins->AddChild(new TPin);
+        TSerializeReader reader(testsupport::WriteTree(&macro));
+        EXPECT_THROW(reader.ReadRoot<TMacro>(), EReadError);
     }
     T3AndGate three;
     QByteArray mismatched = testsupport::WriteTree(&three);
