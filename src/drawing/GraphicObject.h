@@ -3,7 +3,6 @@
 // The drawable base: everything on a canvas keeps float geometry (the model) and integer vertices
 // derived from it by rounding (what is drawn and hit-tested). Edit the floats, then UpdateVertices.
 
-#include "drawing/Pool.h"
 #include "drawing/Serialize.h"
 
 #include <QColor>
@@ -106,7 +105,6 @@ class TFloatPoint : public TSerialize {
 public:
     TESSIVAR_CLASS(TFloatPoint)
     TESSIVAR_KIND(TFloatPoint, kKindFloatPoint);
-    TESSIVAR_POOLED
     TFloatPoint() { AddKind(kKind); }
     TFloatPoint(float x, float y) : TFloatPoint() {
         X = x;

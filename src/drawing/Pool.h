@@ -5,6 +5,9 @@
 // of between the thousands of points and lists that shapes are made of, so a pass over a large
 // circuit stays in the caches. Freed objects are reused by later ones of the same size.
 //
+// Only those: points and lists are best left next to the shapes that own them, which is where the
+// general allocator puts them.
+//
 // Under AddressSanitizer the pools hand out ordinary allocations, so every object stays checked.
 
 #include <cstddef>

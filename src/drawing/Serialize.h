@@ -3,8 +3,6 @@
 // The object stream: every persistent object is a TSerialize, written by TSerializeWriter as tagged
 // primitives and object references, and rebuilt by TSerializeReader through the class registry.
 
-#include "drawing/Pool.h"
-
 #include <QByteArray>
 #include <QString>
 
@@ -137,7 +135,6 @@ class TSerializeList : public TSerialize {
 public:
     TESSIVAR_CLASS(TSerializeList)
     TESSIVAR_KIND(TSerializeList, 1u << 8);
-    TESSIVAR_POOLED
     TSerializeList() { AddKind(kKind); }
     explicit TSerializeList(TReferencesOnly) : m_owning(false) { AddKind(kKind); }
     ~TSerializeList() override;
