@@ -105,7 +105,8 @@ bool TGraphicList::HitTest(int x, int y) {
 void TGraphicList::DrawChildren(QPainter& dc) {
     for (TSerialize* item : *Children) {
         auto* child = static_cast<TGraphicObject*>(item);
-        child->Dragging = Dragging;
+        if (child->Dragging != Dragging)
+            child->Dragging = Dragging;
         child->Draw(dc);
     }
 }

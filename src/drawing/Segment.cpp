@@ -21,12 +21,20 @@ constexpr int32_t kMaxPenWidth = 1000;
 // objects, so the few a circuit uses are made once.
 const QPen& MakePen(const TPen& pen) {
     static std::unordered_map<uint64_t, QPen> cache;
+    static uint64_t lastKey = ~uint64_t(0);
+    static const QPen* last = nullptr;
     const uint64_t key = static_cast<uint64_t>(pen.Colour & 0xFFFFFF) |
                          (static_cast<uint64_t>(static_cast<uint32_t>(pen.Width)) << 24) |
                          (static_cast<uint64_t>(pen.Dotted) << 56);
+    // Shape after shape is drawn with the same pen.
+    if (key == lastKey)
+        return *last;
+    lastKey = key;
     auto it = cache.find(key);
-    if (it != cache.end())
-        return it->second;
+    if (it != cache.end()) {
+        last = &it->second;
+        return *last;
+    }
     if (cache.size() > 1024)
         cache.clear();
     QPen qpen(ColourToQColor(pen.Colour));
@@ -34,7 +42,8 @@ const QPen& MakePen(const TPen& pen) {
     qpen.setCosmetic(pen.Width <= 1);
     if (pen.Dotted)
         qpen.setDashPattern({1, 1});
-    return cache.emplace(key, qpen).first->second;
+    last = &cache.emplace(key, qpen).first->second;
+    return *last;
 }
 
 const QBrush& MakeBrush(uint32_t colour) {

@@ -175,6 +175,11 @@ struct TDescriptor {
     bool Flag = false;
 };
 
+// Selects the constructor a class may offer for the stream reader: one that skips building what
+// Read replaces anyway. The object it makes is complete only once Read has run.
+struct TForReading {};
+constexpr TForReading kForReading{};
+
 // Deepest object nesting a stream may have. The format nests objects in place, so a reader needs
 // stack in proportion; the writer refuses what the reader would refuse.
 constexpr int kMaxStreamDepth = 3000;
@@ -188,7 +193,10 @@ public:
 
     void Add(const char* name, Factory factory);
     template <class T> void Add() {
-        Add(T::kClassName, []() -> TSerialize* { return new T(); });
+        if constexpr (std::is_constructible_v<T, TForReading>)
+            Add(T::kClassName, []() -> TSerialize* { return new T(kForReading); });
+        else
+            Add(T::kClassName, []() -> TSerialize* { return new T(); });
     }
     Factory Find(const QByteArray& name) const;
     std::vector<std::string> Names() const;

@@ -62,6 +62,12 @@ TPin::TPin(int32_t kind) : TPin() {
     Kind = kind;
 }
 
+TPin::TPin(TForReading) {
+    AddKind(kKind);
+    Rotatable = false;
+    Sizeable = false;
+}
+
 TPin::~TPin() {
     if (Wire)
         Wire->Detach(this);

@@ -19,6 +19,8 @@ public:
     TESSIVAR_POOLED
     TPin();
     explicit TPin(int32_t kind);
+    // Without the square: a pin's points are always stored.
+    explicit TPin(TForReading);
     ~TPin() override;
 
     void Write(TSerializeWriter& writer) override;
@@ -47,6 +49,7 @@ public:
     TESSIVAR_CLASS(TMacroPin)
     TESSIVAR_KIND(TMacroPin, kKindMacroPin);
     TMacroPin();
+    explicit TMacroPin(TForReading) : TPin(kForReading) { AddKind(kKind); }
     ~TMacroPin() override;
 
     void Write(TSerializeWriter& writer) override;
