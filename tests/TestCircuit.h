@@ -5,7 +5,9 @@
 
 #include "model/CircuitFile.h"
 #include "model/Connect.h"
+#include "model/Gates.h"
 #include "model/Macro.h"
+#include "model/TagDevice.h"
 
 #include <memory>
 
@@ -69,6 +71,65 @@ public:
     }
 
     std::unique_ptr<TMacro> Release() { return std::move(m_owned); }
+
+    // An inverter feeding its own input: it never settles.
+    TNotGate* AddRing(float x = 0, float y = 0) {
+        auto* inverter = Add<TNotGate>(x, y);
+        Wire(inverter->Pin(0), inverter->Pin(1));
+        return inverter;
+    }
+
+    // Two tri-state buffers, both enabled by an inverter with an open input, driving one net.
+    std::pair<TTriState*, TTriState*> AddBusFight(float x = 150, float y = 0) {
+        auto* enable = Add<TNotGate>(x, y);
+        auto* low = Add<T2AndGate>(x, y + 100);
+        auto* a = Add<TTriState>(x + 100, y);
+        auto* b = Add<TTriState>(x + 100, y + 100);
+        auto* sink = Add<T2OrGate>(x + 200, y + 50);
+        Joint({enable->Pin(0), a->Pin(2), b->Pin(2)});
+        Wire(enable->Pin(0), a->Pin(0));
+        Wire(low->Pin(0), b->Pin(0));
+        Joint({a->Pin(1), b->Pin(1), sink->Pin(1)});
+        return {a, b};
+    }
+
+    // Links a tag to a new outline pin of the macro at the given place, as the template editor does.
+    static TMacroPin* AddOutlinePin(TMacro* macro, TTagDevice* tag, QPoint at, int number) {
+        auto* pin = new TMacroPin;
+        pin->PlaceAt(at);
+        macro->Pins->AddChild(pin);
+        LinkTag(tag, pin);
+        tag->SetPinNumber(number);
+        return pin;
+    }
+
+    static void LinkTag(TTagDevice* tag, TMacroPin* outline) {
+        tag->MacroPin->Partner = outline;
+        outline->Partner = tag->MacroPin.get();
+    }
+
+    // A closed macro part with an input tag, an inverter and an output tag: out = not in.
+    TMacro* AddInverterMacro(float x, float y, TNotGate** inner = nullptr) {
+        auto* macro = new TMacro;
+        macro->Closed = false;
+        TTestCircuit inside(macro);
+        auto* in = inside.Add<TTagDevice>(-50, 0);
+        auto* gate = inside.Add<TNotGate>(0, 0);
+        auto* out = inside.Add<TTagDevice>(50, 0);
+        inside.Wire(in->GetPin(), gate->Pin(1));
+        inside.Wire(gate->Pin(0), out->GetPin());
+        AddOutlinePin(macro, in, {-20, 0}, 0);
+        AddOutlinePin(macro, out, {20, 0}, 1);
+        TTagDevice::ClassifyTags(macro);
+        macro->Closed = true;
+        macro->Nested = true;
+        macro->Offset(x, y);
+        macro->UpdateVertices();
+        Root->AddObject(macro);
+        if (inner)
+            *inner = gate;
+        return macro;
+    }
 
 private:
     static void Attach(TWire* wire, TGraphicObject* end) {

@@ -212,6 +212,14 @@ template <class T> void TDigitalDrawing::AbandonDrawing(std::unique_ptr<T>& shap
     shape.reset();
 }
 
+void TDigitalDrawing::OtherModesOff(void (TDigitalDrawing::*keep)(bool)) {
+    for (auto setter : {&TDigitalDrawing::SetWiringMode, &TDigitalDrawing::SetPolygonMode,
+                        &TDigitalDrawing::SetPolylineMode, &TDigitalDrawing::SetSelectMode,
+                        &TDigitalDrawing::SetInteractMode, &TDigitalDrawing::SetProbeMode})
+        if (setter != keep)
+            (this->*setter)(false);
+}
+
 void TDigitalDrawing::SetWiringMode(bool value) {
     WiringMode = value;
     setCursor(Qt::ArrowCursor);
@@ -219,64 +227,40 @@ void TDigitalDrawing::SetWiringMode(bool value) {
         AbandonDrawing(NewWire);
         return;
     }
-    SetPolygonMode(false);
-    SetPolylineMode(false);
-    SetSelectMode(false);
-    SetInteractMode(false);
-    SetProbeMode(false);
+    OtherModesOff(&TDigitalDrawing::SetWiringMode);
     SetCursorNumber(kCursorWireDefault);
 }
 
 void TDigitalDrawing::SetPolygonMode(bool value) {
     PolygonMode = value;
     setCursor(Qt::ArrowCursor);
-    if (!value) {
+    if (!value)
         AbandonDrawing(NewPolygon);
-        return;
-    }
-    SetWiringMode(false);
-    SetPolylineMode(false);
-    SetSelectMode(false);
-    SetInteractMode(false);
-    SetProbeMode(false);
+    else
+        OtherModesOff(&TDigitalDrawing::SetPolygonMode);
 }
 
 void TDigitalDrawing::SetPolylineMode(bool value) {
     PolylineMode = value;
     setCursor(Qt::ArrowCursor);
-    if (!value) {
+    if (!value)
         AbandonDrawing(NewPolyline);
-        return;
-    }
-    SetWiringMode(false);
-    SetPolygonMode(false);
-    SetSelectMode(false);
-    SetInteractMode(false);
-    SetProbeMode(false);
+    else
+        OtherModesOff(&TDigitalDrawing::SetPolylineMode);
 }
 
 void TDigitalDrawing::SetSelectMode(bool value) {
     SelectMode = value;
     setCursor(Qt::ArrowCursor);
-    if (!value)
-        return;
-    SetWiringMode(false);
-    SetPolygonMode(false);
-    SetPolylineMode(false);
-    SetInteractMode(false);
-    SetProbeMode(false);
+    if (value)
+        OtherModesOff(&TDigitalDrawing::SetSelectMode);
 }
 
 void TDigitalDrawing::SetInteractMode(bool value) {
     InteractMode = value;
     setCursor(Qt::ArrowCursor);
-    if (!value)
-        return;
-    SetWiringMode(false);
-    SetPolygonMode(false);
-    SetPolylineMode(false);
-    SetSelectMode(false);
-    SetProbeMode(false);
+    if (value)
+        OtherModesOff(&TDigitalDrawing::SetInteractMode);
 }
 
 void TDigitalDrawing::SetProbeMode(bool value) {
@@ -284,13 +268,8 @@ void TDigitalDrawing::SetProbeMode(bool value) {
     setCursor(Qt::ArrowCursor);
     ProbeState = 0;
     ProbeTarget = nullptr;
-    if (!value)
-        return;
-    SetWiringMode(false);
-    SetPolygonMode(false);
-    SetPolylineMode(false);
-    SetSelectMode(false);
-    SetInteractMode(false);
+    if (value)
+        OtherModesOff(&TDigitalDrawing::SetProbeMode);
 }
 
 void TDigitalDrawing::ModesOff() {

@@ -117,6 +117,8 @@ private:
     // Destroys the object being drawn in a drawing mode that is being left.
     template <class T> void AbandonDrawing(std::unique_ptr<T>& shape);
     void ModesOff();
+    // Switches every tool mode off through its setter, but the one whose setter is given.
+    void OtherModesOff(void (TDigitalDrawing::*keep)(bool));
     void ReplaceRoot(std::unique_ptr<TMacro> root);
 
     // Renders background, grid and content of the region (canvas coordinates) into the buffer.

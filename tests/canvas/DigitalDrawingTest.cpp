@@ -20,54 +20,6 @@
 
 namespace {
 
-// Two enabled tri-state buffers driving one net: a contention at the later one.
-void AddBusFight(TTestCircuit& circuit, float y = 0) {
-    auto* enable = circuit.Add<TNotGate>(150, y);
-    auto* low = circuit.Add<T2AndGate>(150, y + 100);
-    auto* a = circuit.Add<TTriState>(250, y);
-    auto* b = circuit.Add<TTriState>(250, y + 100);
-    auto* sink = circuit.Add<T2OrGate>(350, y + 50);
-    circuit.Joint({enable->Pin(0), a->Pin(2), b->Pin(2)});
-    circuit.Wire(enable->Pin(0), a->Pin(0));
-    circuit.Wire(low->Pin(0), b->Pin(0));
-    circuit.Joint({a->Pin(1), b->Pin(1), sink->Pin(1)});
-}
-
-// An inverter feeding its own input: a race.
-TNotGate* AddRing(TTestCircuit& circuit, float x, float y) {
-    auto* inverter = circuit.Add<TNotGate>(x, y);
-    circuit.Wire(inverter->Pin(0), inverter->Pin(1));
-    return inverter;
-}
-
-// A macro part with an input tag, an inverter and an output tag: out = not in.
-TMacro* AddInverterMacro(TTestCircuit& outer, float x, float y, TNotGate** inner = nullptr) {
-    auto* macro = new TMacro;
-    macro->Closed = false;
-    TTestCircuit inside(macro);
-    auto* in = inside.Add<TTagDevice>(-50, 0);
-    auto* gate = inside.Add<TNotGate>(0, 0);
-    auto* out = inside.Add<TTagDevice>(50, 0);
-    inside.Wire(in->GetPin(), gate->Pin(1));
-    inside.Wire(gate->Pin(0), out->GetPin());
-    for (TTagDevice* tag : {in, out}) {
-        auto* outline = new TMacroPin;
-        outline->PlaceAt(tag == in ? QPoint(-20, 0) : QPoint(20, 0));
-        macro->Pins->AddChild(outline);
-        outline->Partner = tag->MacroPin.get();
-        tag->MacroPin->Partner = outline;
-    }
-    TTagDevice::ClassifyTags(macro);
-    macro->Closed = true;
-    macro->Nested = true;
-    macro->Offset(x, y);
-    macro->UpdateVertices();
-    outer.Root->AddObject(macro);
-    if (inner)
-        *inner = gate;
-    return macro;
-}
-
 struct TShownMessage {
     TUserDialogs::TKind Kind;
     QString Text;
@@ -107,7 +59,7 @@ protected:
 
 TEST_F(CanvasTest, ContentionPointsAtTheDeviceAndResetsTheCircuit) {
     TTestCircuit circuit(canvas->CurrentMacro);
-    AddBusFight(circuit, 40);
+    circuit.AddBusFight(150, 40);
     canvas->ResetCircuit();
 
     TCalcResult result;
@@ -133,8 +85,8 @@ TEST_F(CanvasTest, FaultAboveTheShownLevelIsCentredInTheVisibleArea) {
     scroll.setWidget(scrolled);
     scroll.show();
     TTestCircuit circuit(scrolled->CurrentMacro);
-    TMacro* part = AddInverterMacro(circuit, 300, 300);
-    AddRing(circuit, 100, 100);
+    TMacro* part = circuit.AddInverterMacro(300, 300);
+    circuit.AddRing(100, 100);
     scrolled->ResetCircuit();
     part->Closed = false;
     scrolled->OpenMacro(part);
@@ -162,9 +114,9 @@ TEST_F(CanvasTest, FaultAboveTheShownLevelIsCentredInTheVisibleArea) {
 
 TEST_F(CanvasTest, FaultInsideAClosedPartPointsAtThePart) {
     TTestCircuit circuit(canvas->CurrentMacro);
-    TMacro* part = AddInverterMacro(circuit, 200, 150);
+    TMacro* part = circuit.AddInverterMacro(200, 150);
     TTestCircuit inside(part);
-    AddRing(inside, 0, 200);
+    inside.AddRing(0, 200);
     canvas->ResetCircuit();
     TCalcResult result;
     canvas->Step(result);
@@ -177,7 +129,7 @@ TEST_F(CanvasTest, EditInsideAnOpenLevelRebuildsTheRootOrder) {
     TTestCircuit circuit(canvas->CurrentMacro);
     TNotGate* inner = nullptr;
     auto* source = circuit.Add<TNotGate>(-100, 0);
-    TMacro* part = AddInverterMacro(circuit, 0, 0, &inner);
+    TMacro* part = circuit.AddInverterMacro(0, 0, &inner);
     auto* sink = circuit.Add<T2OrGate>(100, 0);
     circuit.Wire(source->Pin(0), part->Pin(0));
     circuit.Wire(part->Pin(1), sink->Pin(1));
@@ -315,7 +267,7 @@ TEST(CanvasPaint, StepShowsTheNewLevels) {
 
 TEST_F(CanvasTest, SaveAndLoadGiveTheSameCircuitAndBytes) {
     TTestCircuit circuit(canvas->CurrentMacro);
-    AddBusFight(circuit);
+    circuit.AddBusFight();
     canvas->MacroName = QStringLiteral("Bus fight");
     canvas->ResetCircuit();
     canvas->SaveToFile(Path("fight.tvm"));
@@ -413,7 +365,7 @@ TEST_F(CanvasTest, VersionThirtyFileNamesTheCircuit) {
 
 TEST_F(CanvasTest, LoadingWhileALevelIsOpenReturnsToTheNewRoot) {
     TTestCircuit circuit(canvas->CurrentMacro);
-    TMacro* part = AddInverterMacro(circuit, 0, 0);
+    TMacro* part = circuit.AddInverterMacro(0, 0);
     canvas->ResetCircuit();
     part->Closed = false;
     canvas->OpenMacro(part);

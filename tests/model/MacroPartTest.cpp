@@ -10,17 +10,6 @@
 
 namespace {
 
-// Links a tag to a new outline pin of the macro, as the template editor does.
-TMacroPin* Link(TMacro* macro, TTagDevice* tag, QPoint at, int number) {
-    auto* pin = new TMacroPin;
-    pin->PlaceAt(at);
-    macro->Pins->AddChild(pin);
-    pin->Partner = tag->MacroPin.get();
-    tag->MacroPin->Partner = pin;
-    tag->SetPinNumber(number);
-    return pin;
-}
-
 // A macro file with three terminals: pin 0 into an inverter whose output leaves on pin 1, and pin 2,
 // a tri-state bus: inside, a buffer drives it from the inverter while the enable input (pin 3) is
 // high, and an OR gate listens to it and leaves its reading on pin 4. With ring set, an inverter ring
@@ -45,11 +34,11 @@ QString WriteMacroFile(const QDir& dir, bool ring) {
         inside.Wire(looped->Pin(0), looped->Pin(1));
     }
     TMacro* macro = inside.Root;
-    Link(macro, in, {-20, -20}, 0);
-    Link(macro, out, {20, -20}, 1);
-    Link(macro, bus, {20, 0}, 2);
-    Link(macro, enable, {-20, 0}, 3);
-    Link(macro, heard, {20, 20}, 4);
+    TTestCircuit::AddOutlinePin(macro, in, {-20, -20}, 0);
+    TTestCircuit::AddOutlinePin(macro, out, {20, -20}, 1);
+    TTestCircuit::AddOutlinePin(macro, bus, {20, 0}, 2);
+    TTestCircuit::AddOutlinePin(macro, enable, {-20, 0}, 3);
+    TTestCircuit::AddOutlinePin(macro, heard, {20, 20}, 4);
     TTagDevice::ClassifyTags(macro);
     const QString path = dir.filePath(ring ? "ring.tvm" : "part.tvm");
     WriteCircuit(path, macro, "part");
@@ -165,7 +154,7 @@ TEST(MacroPart, AClockInsideAdvancesOncePerStep) {
     auto* clock = inside.Add<TClockDevice>(0, 0);
     auto* tag = inside.Add<TTagDevice>(100, 0);
     inside.Wire(clock->Pin(0), tag->GetPin());
-    Link(part, tag, {20, 0}, 0);
+    TTestCircuit::AddOutlinePin(part, tag, {20, 0}, 0);
     TTagDevice::ClassifyTags(part);
     part->Closed = true;
     part->Nested = true;

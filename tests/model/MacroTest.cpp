@@ -5,59 +5,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-// A gate whose output feeds its own input: it never settles.
-TNotGate* AddRing(TTestCircuit& circuit, float x = 0, float y = 0) {
-    auto* inverter = circuit.Add<TNotGate>(x, y);
-    circuit.Wire(inverter->Pin(0), inverter->Pin(1));
-    return inverter;
-}
-
-// Two tri-state buffers, both enabled by an inverter with an open input, driving one net.
-std::pair<TTriState*, TTriState*> AddBusFight(TTestCircuit& circuit) {
-    auto* enable = circuit.Add<TNotGate>(-100, 0);
-    auto* low = circuit.Add<T2AndGate>(-100, 100);
-    auto* a = circuit.Add<TTriState>(0, 0);
-    auto* b = circuit.Add<TTriState>(0, 100);
-    auto* sink = circuit.Add<T2OrGate>(100, 50);
-    circuit.Joint({enable->Pin(0), a->Pin(2), b->Pin(2)});
-    circuit.Wire(enable->Pin(0), a->Pin(0));
-    circuit.Wire(low->Pin(0), b->Pin(0));
-    circuit.Joint({a->Pin(1), b->Pin(1), sink->Pin(1)});
-    return {a, b};
-}
-
-// A macro part with an input tag, an inverter and an output tag: out = not in.
-TMacro* AddInverterMacro(TTestCircuit& outer, float x, float y, TNotGate** inner = nullptr) {
-    auto* macro = new TMacro;
-    macro->Closed = false;
-    TTestCircuit inside(macro);
-    auto* in = inside.Add<TTagDevice>(-50, 0);
-    auto* gate = inside.Add<TNotGate>(0, 0);
-    auto* out = inside.Add<TTagDevice>(50, 0);
-    inside.Wire(in->GetPin(), gate->Pin(1));
-    inside.Wire(gate->Pin(0), out->GetPin());
-    for (TTagDevice* tag : {in, out}) {
-        auto* outline = new TMacroPin;
-        outline->PlaceAt(tag == in ? QPoint(-20, 0) : QPoint(20, 0));
-        macro->Pins->AddChild(outline);
-        outline->Partner = tag->MacroPin.get();
-        tag->MacroPin->Partner = outline;
-    }
-    TTagDevice::ClassifyTags(macro);
-    macro->Closed = true;
-    macro->Nested = true;
-    macro->Offset(x, y);
-    macro->UpdateVertices();
-    outer.Root->AddObject(macro);
-    if (inner)
-        *inner = gate;
-    return macro;
-}
-
-} // namespace
-
 TEST(Settle, EmptyMacroSettlesAtOnce) {
     TTestCircuit circuit;
     circuit.Reset();
@@ -105,7 +52,7 @@ TEST(Settle, CombinationalLogicSettles) {
 
 TEST(Settle, InverterRingIsARaceAtTheInverter) {
     TTestCircuit circuit;
-    TNotGate* ring = AddRing(circuit);
+    TNotGate* ring = circuit.AddRing();
     circuit.Reset();
     const TCalcResult result = circuit.Step();
     EXPECT_TRUE(result.Race);
@@ -115,7 +62,7 @@ TEST(Settle, InverterRingIsARaceAtTheInverter) {
 
 TEST(Settle, TwoEnabledBuffersAreContentionAtTheLaterOne) {
     TTestCircuit circuit;
-    auto [a, b] = AddBusFight(circuit);
+    auto [a, b] = circuit.AddBusFight();
     circuit.Reset();
     const TCalcResult result = circuit.Step();
     EXPECT_TRUE(result.Contention);
@@ -145,9 +92,9 @@ TEST(Settle, FaultsNameTheDeviceOnlyAtTheShownLevel) {
     // A ring inside a closed macro part, shown from the root: the message points at the part.
     TTestCircuit circuit;
     TNotGate* inner = nullptr;
-    TMacro* part = AddInverterMacro(circuit, 0, 0, &inner);
+    TMacro* part = circuit.AddInverterMacro(0, 0, &inner);
     TTestCircuit inside(part);
-    AddRing(inside, 0, 200);
+    inside.AddRing(0, 200);
     circuit.Reset();
     TCalcResult result = circuit.Step();
     EXPECT_TRUE(result.Race);
@@ -167,8 +114,8 @@ TEST(Settle, FaultsNameTheDeviceOnlyAtTheShownLevel) {
 
     // A fault in the root while a nested level is shown has no device: "at higher level".
     TTestCircuit other;
-    TMacro* shown = AddInverterMacro(other, 0, 0);
-    AddRing(other, 0, 200);
+    TMacro* shown = other.AddInverterMacro(0, 0);
+    other.AddRing(0, 200);
     other.Reset();
     other.Root->Displayed = false;
     shown->Displayed = true;
@@ -180,7 +127,7 @@ TEST(Settle, FaultsNameTheDeviceOnlyAtTheShownLevel) {
 TEST(Settle, MacroPartPassesLevelsThroughItsTags) {
     TTestCircuit circuit;
     auto* source = circuit.Add<TNotGate>(-100, 0); // drives 1
-    TMacro* part = AddInverterMacro(circuit, 0, 0);
+    TMacro* part = circuit.AddInverterMacro(0, 0);
     auto* sink = circuit.Add<T2OrGate>(100, 0);
     circuit.Wire(source->Pin(0), part->Pin(0));
     circuit.Wire(part->Pin(1), sink->Pin(1));
@@ -209,7 +156,7 @@ TEST(Settle, NestedOscillatorsStopAtTheStepBudget) {
         macro->Nested = true;
         macro->Closed = true;
         TTestCircuit inside(macro);
-        AddRing(inside);
+        inside.AddRing();
         level->AddObject(macro);
         level = macro;
     }

@@ -6,15 +6,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace {
-
-void Link(TTagDevice* tag, TMacroPin* outline) {
-    tag->MacroPin->Partner = outline;
-    outline->Partner = tag->MacroPin.get();
-}
-
-} // namespace
-
 TEST(Tag, ClassifyLooksForOutputsThenTriStatesThenInputs) {
     TTestCircuit circuit;
     auto* toOutput = circuit.Add<TTagDevice>(0, 0);
@@ -33,7 +24,7 @@ TEST(Tag, ClassifyLooksForOutputsThenTriStatesThenInputs) {
     std::vector<std::unique_ptr<TMacroPin>> outline;
     for (TTagDevice* tag : {toOutput, toTriState, toInput, toTag}) {
         outline.push_back(std::make_unique<TMacroPin>());
-        Link(tag, outline.back().get());
+        TTestCircuit::LinkTag(tag, outline.back().get());
     }
     TTagDevice::ClassifyTags(circuit.Root);
     EXPECT_EQ(toOutput->Direction, TTagDevice::kOut) << "an output and an input on one net: output";
@@ -81,7 +72,7 @@ TEST(Tag, PinNumbers) {
 TEST(Tag, BidirectionalTagDrivenFromBothSidesIsContended) {
     TTagDevice tag;
     TMacroPin outline;
-    Link(&tag, &outline);
+    TTestCircuit::LinkTag(&tag, &outline);
     tag.Direction = TTagDevice::kBidirectional;
     TNotGate inside, outside;
     tag.GetPin()->Driver = &inside;
@@ -102,7 +93,7 @@ TEST(Tag, DeletingAnOutlinePinEmptiesItsTagsNumber) {
     macro.AddObject(tag);
     auto* pin = new TMacroPin;
     macro.Pins->AddChild(pin);
-    Link(tag, pin);
+    TTestCircuit::LinkTag(tag, pin);
     tag->SetPinNumber(1);
     ASSERT_TRUE(macro.Closed);
     macro.DeleteChild(pin);
@@ -163,7 +154,7 @@ TEST(MacroContainer, TemplatesHoldTheOutlineAndUnlinkedPins) {
         pin->Kind = 2;
         macro.Pins->AddChild(pin);
         tags.push_back(std::make_unique<TTagDevice>());
-        Link(tags.back().get(), pin);
+        TTestCircuit::LinkTag(tags.back().get(), pin);
     }
     macro.SaveTemplate(path);
 
