@@ -182,6 +182,8 @@ void TDigitalDrawing::CloseMacro() {
     CurrentMacro->Displayed = true;
     InvalidateAll();
     RefreshWires();
+    RemoveDanglingWires(CurrentMacro);
+    CleanSolders(CurrentMacro);
 }
 
 void TDigitalDrawing::GetHistoryDevices(std::vector<THistoryDevice*>& list) const {
@@ -195,6 +197,66 @@ void TDigitalDrawing::GetHistoryDevices(std::vector<THistoryDevice*>& list) cons
 void TDigitalDrawing::RefreshWires() {
     CurrentMacro->FollowWireEnds();
     CurrentMacro->InvalidateMovedWires([this](const TRect& r) { InvalidateRect(r.ToQRect()); });
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Wiring clean-up. Each pass deletes one object and scans again from the start, as a deletion
+// changes what the objects around it look like.
+
+void TDigitalDrawing::DeleteFromMacro(TMacro* macro, TGraphicObject* object) {
+    if (ProbeTarget == object)
+        ProbeTarget = nullptr;
+    macro->DeleteChild(object);
+    NeedsRebuild = true;
+}
+
+void TDigitalDrawing::RemoveDanglingWires(TMacro* macro) {
+    for (;;) {
+        TWire* dangling = nullptr;
+        for (TSerialize* item : *macro->Wires->Children)
+            if (auto* wire = KindCast<TWire>(item); wire && wire->ConnectedEnds() != 2) {
+                dangling = wire;
+                break;
+            }
+        if (!dangling)
+            return;
+        InvalidateRect(dangling->GetBounds().ToQRect());
+        DeleteFromMacro(macro, dangling);
+    }
+}
+
+void TDigitalDrawing::CleanSolders(TMacro* macro) {
+    for (;;) {
+        TSolder* joint = nullptr;
+        for (TSerialize* item : *macro->Solders->Children)
+            if (auto* solder = KindCast<TSolder>(item); solder && solder->WireCount() < 3) {
+                joint = solder;
+                break;
+            }
+        if (!joint)
+            return;
+        const QRect bounds = joint->GetBounds().ToQRect();
+        const int wires = joint->WireCount();
+        if (wires == 2) {
+            TWire* a = joint->Wire1 ? joint->Wire1 : joint->Wire2;
+            TWire* b = joint->Wire3 ? joint->Wire3 : joint->Wire2;
+            if (a == b) {
+                // A wire running from the joint back to it: nothing is left to join.
+                DeleteFromMacro(macro, a);
+            } else {
+                auto joined = std::make_unique<TWire>();
+                joined->Join(a, b);
+                InvalidateRect(joined->GetBounds().ToQRect());
+                macro->AddObject(joined.release());
+                DeleteFromMacro(macro, a);
+                DeleteFromMacro(macro, b);
+            }
+        }
+        DeleteFromMacro(macro, joint);
+        InvalidateRect(bounds);
+        if (wires < 2)
+            RemoveDanglingWires(macro);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -224,7 +286,10 @@ void TDigitalDrawing::SetWiringMode(bool value) {
     WiringMode = value;
     setCursor(Qt::ArrowCursor);
     if (!value) {
+        const bool wasDrawing = Drawing && NewWire;
         AbandonDrawing(NewWire);
+        if (wasDrawing)
+            CleanSolders(CurrentMacro);
         return;
     }
     OtherModesOff(&TDigitalDrawing::SetWiringMode);

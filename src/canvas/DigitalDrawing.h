@@ -56,6 +56,10 @@ public:
     void GetHistoryDevices(std::vector<THistoryDevice*>& list) const;
     // Moves wire ends onto the pins and joints they are attached to and repaints what moved.
     void RefreshWires();
+    // Wiring clean-up of a macro: deletes wires with a loose end, and joints left with fewer than
+    // three wires (the two wires of a joint become one wire).
+    void RemoveDanglingWires(TMacro* macro);
+    void CleanSolders(TMacro* macro);
 
     void SetWiringMode(bool value);
     void SetPolygonMode(bool value);
@@ -120,6 +124,7 @@ private:
     // Switches every tool mode off through its setter, but the one whose setter is given.
     void OtherModesOff(void (TDigitalDrawing::*keep)(bool));
     void ReplaceRoot(std::unique_ptr<TMacro> root);
+    void DeleteFromMacro(TMacro* macro, TGraphicObject* object);
 
     // Renders background, grid and content of the region (canvas coordinates) into the buffer.
     void Render(const QRegion& region);

@@ -165,6 +165,83 @@ TEST_F(CanvasTest, CloseMacroWithNoOpenLevelOnlyEndsTheDrawing) {
     EXPECT_TRUE(root->Displayed);
 }
 
+// Leaving a level tidies its wiring: a joint left with two wires becomes one wire from end to end,
+// a joint with one wire goes with that wire, and wires with a loose end go.
+TEST_F(CanvasTest, ClosingALevelCleansUpTheWiringOfTheLevelShown) {
+    TTestCircuit circuit(canvas->CurrentMacro);
+    auto* source = circuit.Add<TNotGate>(0, 0);
+    auto* sink = circuit.Add<T2OrGate>(200, 0);
+    auto* other = circuit.Add<T2OrGate>(200, 100);
+    circuit.Joint({source->Pin(0), sink->Pin(1), other->Pin(1)});
+    TWire* toOther = other->Pin(1)->Wire;
+    circuit.Joint({other->Pin(2)});
+    TWire* loose = circuit.Wire(source->Pin(1), sink->Pin(2));
+    loose->Detach(sink->Pin(2));
+    sink->Pin(2)->DetachWire(loose);
+    TMacro* part = circuit.AddInverterMacro(0, 300);
+    part->Closed = false;
+    canvas->OpenMacro(part);
+    canvas->ProbeTarget = source->Pin(0)->Wire; // one of the two wires that become one
+
+    circuit.Root->DeleteChild(toOther); // an edit in the level above, made behind the canvas's back
+    canvas->CloseMacro();
+
+    ASSERT_EQ(circuit.Root->Solders->Children->Count(), 0) << "both joints were left with too few wires";
+    ASSERT_EQ(circuit.Root->Wires->Children->Count(), 1);
+    auto* joined = KindCast<TWire>(circuit.Root->Wires->Children->Items(0));
+    ASSERT_NE(joined, nullptr);
+    EXPECT_EQ(joined->ConnectedEnds(), 2);
+    EXPECT_EQ(source->Pin(0)->Wire, joined);
+    EXPECT_EQ(sink->Pin(1)->Wire, joined);
+    EXPECT_EQ(other->Pin(2)->Wire, nullptr);
+    EXPECT_EQ(source->Pin(1)->Wire, nullptr);
+    EXPECT_EQ(canvas->ProbeTarget, nullptr);
+    EXPECT_TRUE(canvas->NeedsRebuild);
+
+    // The joined wire carries the level as the two wires did.
+    canvas->SetModified(true);
+    TCalcResult result;
+    canvas->Step(result);
+    EXPECT_EQ(sink->Pin(1)->Level, source->Pin(0)->Level);
+}
+
+TEST_F(CanvasTest, AbandoningAWireMergesTheJointItsStartLeftBehind) {
+    TTestCircuit circuit(canvas->CurrentMacro);
+    auto* a = circuit.Add<TNotGate>(0, 0);
+    auto* b = circuit.Add<TNotGate>(200, 0);
+    circuit.Joint({a->Pin(0), b->Pin(1)}); // as splitting a wire to start a new one leaves it
+    canvas->SetWiringMode(true);
+    canvas->NewWire = std::make_unique<TWire>();
+    canvas->Drawing = true;
+    canvas->SetWiringMode(false);
+    EXPECT_EQ(circuit.Root->Solders->Children->Count(), 0);
+    ASSERT_EQ(circuit.Root->Wires->Children->Count(), 1);
+    EXPECT_EQ(a->Pin(0)->Wire, b->Pin(1)->Wire);
+
+    // Without a wire being drawn, leaving the mode touches nothing.
+    circuit.Joint({a->Pin(1), b->Pin(0)});
+    canvas->SetWiringMode(true);
+    canvas->SetWiringMode(false);
+    EXPECT_EQ(circuit.Root->Solders->Children->Count(), 1);
+}
+
+TEST_F(CanvasTest, AWireLoopOnItsOwnJointIsRemovedWithTheJoint) {
+    TTestCircuit circuit(canvas->CurrentMacro);
+    auto* solder = new TSolder;
+    circuit.Root->AddObject(solder);
+    auto* loop = new TWire;
+    loop->AddPoint(QPoint(0, 0));
+    loop->AddPoint(QPoint(0, 0));
+    loop->Attach(solder);
+    loop->Attach(solder);
+    solder->AttachWire(loop);
+    solder->AttachWire(loop);
+    circuit.Root->AddObject(loop);
+    canvas->CleanSolders(circuit.Root);
+    EXPECT_EQ(circuit.Root->Solders->Children->Count(), 0);
+    EXPECT_EQ(circuit.Root->Wires->Children->Count(), 0);
+}
+
 TEST_F(CanvasTest, ModeSettersKeepAtMostOneModeOn) {
     canvas->SetSelectMode(true);
     canvas->SetProbeMode(true);
