@@ -40,6 +40,19 @@ void BuildAndGate(TTestCircuit& circuit, const QString& a = QStringLiteral("A"),
     circuit.Wire(gate->Pin(0), led->Pin(0));
 }
 
+// Four interactive inputs with the given labels drive both a 7-segment display (segments a to d,
+// unlabelled) and a numeric display labelled "value".
+void BuildDisplays(TTestCircuit& circuit, const QStringList& inputLabels) {
+    auto* segments = circuit.Add<TLEDSegmentDevice>(200, 0);
+    auto* digits = circuit.Add<TNumericDevice>(200, 150);
+    digits->SetLabel(QStringLiteral("value"));
+    for (int i = 0; i < 4; ++i) {
+        auto* input = circuit.Add<TInteractiveInput>(0, 40.0f * static_cast<float>(i));
+        input->SetLabel(inputLabels[i]);
+        circuit.Joint({input->Pin(0), segments->Pin(i), digits->Pin(i)});
+    }
+}
+
 } // namespace
 
 TEST_F(CliTest, CounterLedsShowTheCountAfterEachNumberOfSteps) {
@@ -81,14 +94,7 @@ TEST_F(CliTest, PresetsDriveTheInteractiveInputs) {
 
 TEST_F(CliTest, DisplaysShowTheirSegmentsAndDigits) {
     TTestCircuit circuit;
-    auto* segments = circuit.Add<TLEDSegmentDevice>(200, 0);
-    auto* digits = circuit.Add<TNumericDevice>(200, 150);
-    digits->SetLabel(QStringLiteral("value"));
-    for (int i = 0; i < 4; ++i) {
-        auto* input = circuit.Add<TInteractiveInput>(0, 40.0f * static_cast<float>(i));
-        input->SetLabel(QStringLiteral("b%1").arg(i));
-        circuit.Joint({input->Pin(0), segments->Pin(i), digits->Pin(i)});
-    }
+    BuildDisplays(circuit, {"b0", "b1", "b2", "b3"});
     const QString file = Save(circuit, QStringLiteral("displays.tvm"));
     EXPECT_EQ(RunCli({"run", file}).Out, "[untitled]=0000000\nvalue=0000\n");
     // 1011 in two's complement is -5; segments a to d follow b0 to b3.
@@ -238,14 +244,7 @@ TEST_F(CliTest, VcdRecordsTheInitialValuesAndEveryChange) {
 
 TEST_F(CliTest, VcdDeclaresDisplaysAsVectorsUnderSafeDistinctNames) {
     TTestCircuit circuit;
-    auto* segments = circuit.Add<TLEDSegmentDevice>(200, 0);
-    auto* digits = circuit.Add<TNumericDevice>(200, 150);
-    digits->SetLabel(QStringLiteral("value"));
-    for (int i = 0; i < 4; ++i) {
-        auto* input = circuit.Add<TInteractiveInput>(0, 40.0f * static_cast<float>(i));
-        input->SetLabel(i < 2 ? QStringLiteral("in put") : QStringLiteral("b%1").arg(i));
-        circuit.Joint({input->Pin(0), segments->Pin(i), digits->Pin(i)});
-    }
+    BuildDisplays(circuit, {"in put", "in put", "b2", "b3"});
     const QString file = Save(circuit, QStringLiteral("displays.tvm"));
     const QString vcd = Path(QStringLiteral("displays.vcd"));
     ASSERT_EQ(RunCli({"run", file, "--set", "in put=1", "--set", "b3=1", "--vcd", vcd}).ExitCode, 0);
