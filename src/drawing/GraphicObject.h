@@ -41,7 +41,9 @@ struct TRect {
     bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
     int32_t Width() const { return Right - Left; }
     int32_t Height() const { return Bottom - Top; }
-    QRect ToQRect() const { return QRect(Left, Top, Right - Left, Bottom - Top); }
+    // An empty rectangle (the bounds of a shape without points span the whole integer range the
+    // wrong way round) becomes an empty QRect.
+    QRect ToQRect() const { return IsEmpty() ? QRect() : QRect(Left, Top, Right - Left, Bottom - Top); }
     static TRect FromQRect(const QRect& r) {
         return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
     }
