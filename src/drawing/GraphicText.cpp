@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QSize>
 
 #include <algorithm>
 #include <cmath>
@@ -16,6 +17,14 @@ int PointsToPixels(int32_t points) {
     // Integer multiply-divide, rounding halves away from zero.
     const int64_t scaled = static_cast<int64_t>(points) * 96;
     return static_cast<int>(scaled >= 0 ? (scaled + 36) / 72 : (scaled - 36) / 72);
+}
+
+// Sizes and weights from a file are kept within what a font engine can render.
+int FontPixels(int32_t points) {
+    return std::clamp(PointsToPixels(points), 1, 1000);
+}
+int FontWeight(int32_t weight) {
+    return std::clamp(weight, 1, 1000);
 }
 
 // Texts are laid out and drawn with a handful of fonts; each is made once.
@@ -45,6 +54,27 @@ const QFontMetrics& MetricsFor(const QFont& font) {
     auto it = cache.find(key);
     if (it == cache.end())
         it = cache.emplace(key, QFontMetrics(font)).first;
+    return it->second;
+}
+
+// The width and line height of a text. Loading a circuit lays out the same few captions of every
+// part again and again ("Q", "clock", "D"), so short texts keep their extents.
+QSize MeasureText(const QString& name, int pixelSize, int weight, bool italic, const QString& text) {
+    auto measure = [&] {
+        const QFontMetrics& metrics = MetricsFor(CachedFont(name, pixelSize, weight, italic));
+        return QSize(metrics.horizontalAdvance(text), metrics.height());
+    };
+    if (text.size() > 16)
+        return measure();
+    using Key = std::tuple<QString, int, int, bool, QString>;
+    static std::map<Key, QSize> cache;
+    Key key{name, pixelSize, weight, italic, text};
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        if (cache.size() > 4096)
+            cache.clear();
+        it = cache.emplace(std::move(key), measure()).first;
+    }
     return it->second;
 }
 
@@ -98,9 +128,7 @@ void TGraphicText::ApplySymbolFontRule() {
 }
 
 QFont TGraphicText::FillLogFont() const {
-    // Sizes and weights from a file are kept within what a font engine can render.
-    return CachedFont(FontName, std::clamp(PointsToPixels(FontSize), 1, 1000), std::clamp(Weight, 1, 1000),
-                      Italic);
+    return CachedFont(FontName, FontPixels(FontSize), FontWeight(Weight), Italic);
 }
 
 void TGraphicText::SetText(const QString& text) {
@@ -109,9 +137,9 @@ void TGraphicText::SetText(const QString& text) {
     float cx, cy;
     GetCentre(cx, cy);
 
-    const QFontMetrics& metrics = MetricsFor(FillLogFont());
-    int w = metrics.horizontalAdvance(Text);
-    const int h = metrics.height();
+    const QSize extent = MeasureText(FontName, FontPixels(FontSize), FontWeight(Weight), Italic, Text);
+    int w = extent.width();
+    const int h = extent.height();
     if (Text.size() == 1)
         w -= 1;
 
