@@ -4,6 +4,7 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QSize>
+#include <QStaticText>
 
 #include <algorithm>
 #include <cmath>
@@ -74,6 +75,25 @@ QSize MeasureText(const QString& name, int pixelSize, int weight, bool italic, c
         if (cache.size() > 4096)
             cache.clear();
         it = cache.emplace(std::move(key), measure()).first;
+    }
+    return it->second;
+}
+
+// A text laid out once for drawing: shaping it again on every paint is most of the cost of drawing
+// a caption.
+const QStaticText& LaidOutText(const QString& name, int pixelSize, int weight, bool italic,
+                               const QString& text) {
+    using Key = std::tuple<QString, int, int, bool, QString>;
+    static std::map<Key, QStaticText> cache;
+    Key key{name, pixelSize, weight, italic, text};
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        if (cache.size() > 4096)
+            cache.clear();
+        QStaticText laidOut(text);
+        laidOut.setTextFormat(Qt::PlainText);
+        laidOut.prepare(QTransform(), CachedFont(name, pixelSize, weight, italic));
+        it = cache.emplace(std::move(key), std::move(laidOut)).first;
     }
     return it->second;
 }
@@ -226,8 +246,9 @@ void TGraphicText::Draw(QPainter& dc) {
         OverlineSegment->Pen.Colour = TextColor;
         OverlineSegment->Draw(dc);
     }
-    const QFont& font = CachedFont(FontName, std::clamp(PointsToPixels(FontSize), 1, 1000),
-                                   std::clamp(Weight, 1, 1000), Italic);
+    const int pixels = FontPixels(FontSize);
+    const int weight = FontWeight(Weight);
+    const QFont& font = CachedFont(FontName, pixels, weight, Italic);
     const QPoint origin = Vertices.Count() > 0 ? Vertices.GetVertex(0) : QPoint(0, 0);
     dc.setFont(font);
     dc.setPen(ColourToQColor(TextColor));
@@ -238,7 +259,9 @@ void TGraphicText::Draw(QPainter& dc) {
         dc.setBackground(ColourToQColor(BackColor));
     }
     const int ascent = MetricsFor(font).ascent();
-    if (Angle == 0) {
+    if (Angle == 0 && Transparent) {
+        dc.drawStaticText(origin, LaidOutText(FontName, pixels, weight, Italic, Text));
+    } else if (Angle == 0) {
         dc.drawText(origin.x(), origin.y() + ascent, Text);
     } else {
         dc.save();
