@@ -80,7 +80,8 @@ QSize MeasureText(const QString& name, int pixelSize, int weight, bool italic, c
 }
 
 // A text laid out once for drawing: shaping it again on every paint is most of the cost of drawing
-// a caption.
+// a caption. Captions and titles are short; long texts are drawn as they are.
+constexpr qsizetype kLaidOutTextLength = 80;
 const QStaticText& LaidOutText(const QString& name, int pixelSize, int weight, bool italic,
                                const QString& text) {
     using Key = std::tuple<QString, int, int, bool, QString>;
@@ -259,7 +260,7 @@ void TGraphicText::Draw(QPainter& dc) {
         dc.setBackground(ColourToQColor(BackColor));
     }
     const int ascent = MetricsFor(font).ascent();
-    if (Angle == 0 && Transparent) {
+    if (Angle == 0 && Transparent && Text.size() <= kLaidOutTextLength) {
         dc.drawStaticText(origin, LaidOutText(FontName, pixels, weight, Italic, Text));
     } else if (Angle == 0) {
         dc.drawText(origin.x(), origin.y() + ascent, Text);

@@ -144,3 +144,30 @@ TEST(GraphicText, DrawingTextAndOverline) {
     render(text);
     EXPECT_GT(dark(), plain);
 }
+
+// Short transparent texts are drawn from a cached layout, others straight from the string: both
+// must put the same glyphs in the same place, at the text's top-left vertex.
+TEST(GraphicText, CachedAndDirectDrawingMatch) {
+    auto render = [](const QString& content, bool transparent) {
+        QImage image(400, 40, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        TGraphicText text(content, 10);
+        text.Transparent = transparent;
+        text.BackColor = kColourWhite;
+        text.Offset(200, 20);
+        text.UpdateVertices();
+        QPainter dc(&image);
+        text.Draw(dc);
+        dc.end();
+        return image;
+    };
+    for (const QString& content : {QStringLiteral("clock"), QStringLiteral("16 x 8 ROM")}) {
+        const QImage first = render(content, true);
+        const QImage cached = render(content, true);
+        EXPECT_EQ(first, cached);
+        EXPECT_EQ(cached, render(content, false)) << content.toStdString();
+        EXPECT_NE(cached, render(QStringLiteral("x"), true));
+    }
+    const QString longText(100, QLatin1Char('W'));
+    EXPECT_EQ(render(longText, true), render(longText, false));
+}
