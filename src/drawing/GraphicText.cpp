@@ -28,34 +28,41 @@ int FontWeight(int32_t weight) {
     return std::clamp(weight, 1, 1000);
 }
 
-// Texts are laid out and drawn with a handful of fonts; each is made once.
+// The fonts, metrics and layouts below are made once and kept. A file can name any number of fonts
+// and texts, so each store is emptied when it grows past its limit; what it hands out is used at
+// once, before anything else is looked up in the same store.
+template <class Key, class Value, class Make>
+const Value& Remembered(std::map<Key, Value>& store, Key key, std::size_t limit, Make make) {
+    auto it = store.find(key);
+    if (it == store.end()) {
+        if (store.size() > limit)
+            store.clear();
+        it = store.emplace(std::move(key), make()).first;
+    }
+    return it->second;
+}
+
+using TFontKey = std::tuple<QString, int, int, bool>;
+using TTextKey = std::tuple<QString, int, int, bool, QString>;
+
+// Texts are laid out and drawn with a handful of fonts.
 const QFont& CachedFont(const QString& name, int pixelSize, int weight, bool italic) {
-    using Key = std::tuple<QString, int, int, bool>;
-    static std::map<Key, QFont> cache;
-    const Key key{name, pixelSize, weight, italic};
-    auto it = cache.find(key);
-    if (it == cache.end()) {
-        if (cache.size() > 256)
-            cache.clear();
+    static std::map<TFontKey, QFont> store;
+    return Remembered(store, TFontKey{name, pixelSize, weight, italic}, 256, [&] {
         QFont font(name);
         font.setPixelSize(pixelSize);
         font.setWeight(static_cast<QFont::Weight>(weight));
         font.setItalic(italic);
         font.setKerning(false);
-        it = cache.emplace(key, font).first;
-    }
-    return it->second;
+        return font;
+    });
 }
 
-// Measuring is done for every text a device constructor builds, so metrics are cached per font.
+// Measuring is done for every text a device constructor builds.
 const QFontMetrics& MetricsFor(const QFont& font) {
-    using Key = std::tuple<QString, int, int, bool>;
-    static std::map<Key, QFontMetrics> cache;
-    const Key key{font.family(), font.pixelSize(), font.weight(), font.italic()};
-    auto it = cache.find(key);
-    if (it == cache.end())
-        it = cache.emplace(key, QFontMetrics(font)).first;
-    return it->second;
+    static std::map<TFontKey, QFontMetrics> store;
+    return Remembered(store, TFontKey{font.family(), font.pixelSize(), font.weight(), font.italic()}, 256,
+                      [&] { return QFontMetrics(font); });
 }
 
 // The width and line height of a text. Loading a circuit lays out the same few captions of every
@@ -67,16 +74,8 @@ QSize MeasureText(const QString& name, int pixelSize, int weight, bool italic, c
     };
     if (text.size() > 16)
         return measure();
-    using Key = std::tuple<QString, int, int, bool, QString>;
-    static std::map<Key, QSize> cache;
-    Key key{name, pixelSize, weight, italic, text};
-    auto it = cache.find(key);
-    if (it == cache.end()) {
-        if (cache.size() > 4096)
-            cache.clear();
-        it = cache.emplace(std::move(key), measure()).first;
-    }
-    return it->second;
+    static std::map<TTextKey, QSize> store;
+    return Remembered(store, TTextKey{name, pixelSize, weight, italic, text}, 4096, measure);
 }
 
 // A text laid out once for drawing: shaping it again on every paint is most of the cost of drawing
@@ -84,19 +83,13 @@ QSize MeasureText(const QString& name, int pixelSize, int weight, bool italic, c
 constexpr qsizetype kLaidOutTextLength = 80;
 const QStaticText& LaidOutText(const QString& name, int pixelSize, int weight, bool italic,
                                const QString& text) {
-    using Key = std::tuple<QString, int, int, bool, QString>;
-    static std::map<Key, QStaticText> cache;
-    Key key{name, pixelSize, weight, italic, text};
-    auto it = cache.find(key);
-    if (it == cache.end()) {
-        if (cache.size() > 4096)
-            cache.clear();
+    static std::map<TTextKey, QStaticText> store;
+    return Remembered(store, TTextKey{name, pixelSize, weight, italic, text}, 4096, [&] {
         QStaticText laidOut(text);
         laidOut.setTextFormat(Qt::PlainText);
         laidOut.prepare(QTransform(), CachedFont(name, pixelSize, weight, italic));
-        it = cache.emplace(std::move(key), std::move(laidOut)).first;
-    }
-    return it->second;
+        return laidOut;
+    });
 }
 
 } // namespace
