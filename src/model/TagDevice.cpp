@@ -86,11 +86,13 @@ bool TTagDevice::DetermineDirection() {
     TMacroPin* outline = MacroPin->Partner;
     if (!outline || Direction != kUndecided || !outline->Wire)
         return false;
-    if (outline->Wire->FindPin(static_cast<int32_t>(TPinKind::Output))) {
+    // Searched with marks of its own: the outside net may still have to be flooded in this pass,
+    // and the second search must see the whole net again.
+    if (outline->Wire->SearchNet(static_cast<int32_t>(TPinKind::Output))) {
         Direction = kIn;
         return true;
     }
-    if (outline->Wire->FindPin(static_cast<int32_t>(TPinKind::Input))) {
+    if (outline->Wire->SearchNet(static_cast<int32_t>(TPinKind::Input))) {
         Direction = kOut;
         return true;
     }
