@@ -269,3 +269,39 @@ TEST(Settle, ARaceAfterAResetIsNotReportedAsContention) {
     EXPECT_FALSE(result.Contention);
     EXPECT_EQ(result.Device, ring);
 }
+
+TEST(Settle, LimitsOfTheLoop) {
+    // A ring gives up after exactly the bound's passes: one calculation per pass.
+    {
+        TTestCircuit circuit;
+        circuit.AddRing();
+        circuit.Reset();
+        const int64_t before = TMacro::CalculationCount();
+        EXPECT_TRUE(circuit.Step().Race);
+        EXPECT_EQ(TMacro::CalculationCount() - before, TMacro::kMaxPasses + 1);
+    }
+    // An oscillation through a part's tags (its output wired back to its input) is stopped by the
+    // step budget long before the bound.
+    {
+        TTestCircuit circuit;
+        TMacro* part = circuit.AddInverterMacro(0, 0);
+        circuit.Wire(part->Pin(1), part->Pin(0));
+        circuit.Root->StepBudget = 60;
+        circuit.Reset();
+        const int64_t before = TMacro::CalculationCount();
+        const TCalcResult result = circuit.Step();
+        EXPECT_TRUE(result.Race);
+        EXPECT_EQ(result.Device, part);
+        EXPECT_LT(TMacro::CalculationCount() - before, 2 * circuit.Root->StepBudget);
+    }
+    // Contention inside a closed part, shown from the root, names the part.
+    {
+        TTestCircuit circuit;
+        TMacro* part = circuit.AddInverterMacro(0, 0);
+        TTestCircuit(part).AddBusFight();
+        circuit.Reset();
+        const TCalcResult result = circuit.Step();
+        EXPECT_TRUE(result.Contention);
+        EXPECT_EQ(result.Device, part);
+    }
+}
