@@ -344,7 +344,7 @@ void TMacro::CalculateInboundTags(TStepState& step) {
     TCalcResult scratch;
     for (TSerialize* item : *Tags->Children) {
         auto* tag = static_cast<TTagDevice*>(item);
-        if (tag->Direction == TTagDevice::kIn || tag->Direction == TTagDevice::kUndecided)
+        if (tag->Direction == TTagDirection::Input || tag->Direction == TTagDirection::Undecided)
             CalculateDevice(step, tag, scratch);
     }
 }
@@ -398,7 +398,7 @@ void TMacro::RunPasses(TStepState& step, TCalcResult& accumulated) {
 void TMacro::CalculateOutboundTags(TStepState& step, TCalcResult& accumulated) {
     for (TSerialize* item : *Tags->Children) {
         auto* tag = static_cast<TTagDevice*>(item);
-        if (tag->Direction != TTagDevice::kOut && tag->Direction != TTagDevice::kBidirectional)
+        if (tag->Direction != TTagDirection::Output && tag->Direction != TTagDirection::Bidirectional)
             continue;
         TCalcResult local;
         CalculateDevice(step, tag, local);
