@@ -147,9 +147,19 @@ private:
     std::vector<int> m_widths;
 };
 
-} // namespace
+// What the words after "run" ask for.
+struct TRunOptions {
+    QString Path;
+    int64_t Steps = 1;
+    std::vector<TPreset> Presets;
+    bool Trace = false;
+    bool Vcd = false;
+    QString VcdPath;
+};
 
-int RunCommand(const QStringList& args) {
+// Fills the options from the words after "run". Returns the exit code when the command ends here: its
+// usage text was asked for, or an argument is wrong.
+std::optional<int> ParseRunOptions(const QStringList& args, TRunOptions& options) {
     TCommandLine line;
     if (!line.Parse(args, {{"--steps", true}, {"--set", true}, {"--trace", false}, {"--vcd", true}}))
         return UsageError("run", line.Error);
@@ -160,55 +170,59 @@ int RunCommand(const QStringList& args) {
     if (line.Positional.size() != 1)
         return UsageError("run", line.Positional.isEmpty() ? QStringLiteral("no circuit file given")
                                                            : QStringLiteral("one circuit file expected"));
-    int64_t steps = 1;
+    options.Path = line.Positional.first();
     if (line.Has("--steps")) {
         bool ok = false;
-        steps = line.Value("--steps").toLongLong(&ok);
-        if (!ok || steps < 0 || steps > std::numeric_limits<int32_t>::max())
+        options.Steps = line.Value("--steps").toLongLong(&ok);
+        if (!ok || options.Steps < 0 || options.Steps > std::numeric_limits<int32_t>::max())
             return UsageError("run", QStringLiteral("'--steps' needs a whole number from 0 to %1")
                                          .arg(std::numeric_limits<int32_t>::max()));
     }
-    std::vector<TPreset> presets;
     for (const QString& text : line.Values("--set")) {
         const std::optional<TPreset> preset = ParsePreset(text);
         if (!preset)
             return UsageError("run", QStringLiteral("'--set %1' is not NAME=0 or NAME=1").arg(text));
-        presets.push_back(*preset);
+        options.Presets.push_back(*preset);
     }
+    options.Trace = line.Has("--trace");
+    options.Vcd = line.Has("--vcd");
+    options.VcdPath = line.Value("--vcd");
+    return std::nullopt;
+}
 
-    const QString path = line.Positional.first();
-    std::optional<TCircuit> circuit = LoadCircuit(path);
+int RunCircuit(const TRunOptions& options) {
+    std::optional<TCircuit> circuit = LoadCircuit(options.Path);
     if (!circuit)
         return kExitUsage;
     TMacro& root = *circuit->Root;
-    for (const TPreset& preset : presets)
+    for (const TPreset& preset : options.Presets)
         if (!ApplyPreset(root, preset))
             return UsageError(
                 "run", QStringLiteral("the circuit has no interactive input labelled '%1'").arg(preset.Name));
     PrepareRoot(root);
 
     const std::vector<TSignal> signalList = HistorySignals(root);
-    QSaveFile vcdFile(line.Value("--vcd"));
+    QSaveFile vcdFile(options.VcdPath);
     std::optional<TVcdWriter> vcd;
-    if (line.Has("--vcd")) {
+    if (options.Vcd) {
         if (!vcdFile.open(QIODevice::WriteOnly)) {
             Err(QStringLiteral("tessivar-cli run: cannot write '%1': %2\n")
                     .arg(vcdFile.fileName(), vcdFile.errorString()));
             return kExitWriteFailed;
         }
         vcd.emplace(vcdFile, signalList,
-                    circuit->Name.isEmpty() ? QFileInfo(path).completeBaseName() : circuit->Name);
+                    circuit->Name.isEmpty() ? QFileInfo(options.Path).completeBaseName() : circuit->Name);
         vcd->Sample(0);
     }
     std::optional<TTrace> trace;
-    if (line.Has("--trace"))
-        trace.emplace(signalList, steps);
+    if (options.Trace)
+        trace.emplace(signalList, options.Steps);
 
     TNullPaintDevice surfaceDevice;
     QPainter surface(&surfaceDevice);
     TCalcResult result;
     int64_t step = 0;
-    while (step < steps && !Halted(result)) {
+    while (step < options.Steps && !Halted(result)) {
         result = Step(root, surface);
         ++step;
         if (trace)
@@ -237,4 +251,13 @@ int RunCommand(const QStringList& args) {
         }
     }
     return kExitOk;
+}
+
+} // namespace
+
+int RunCommand(const QStringList& args) {
+    TRunOptions options;
+    if (const std::optional<int> exitCode = ParseRunOptions(args, options))
+        return *exitCode;
+    return RunCircuit(options);
 }
