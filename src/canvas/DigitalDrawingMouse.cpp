@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int32_t kOutputKind = static_cast<int32_t>(TPinKind::Output);
+constexpr TPinKind kOutputKind = TPinKind::Output;
 const char* const kTwoOutputsText = "Unable to connect two outputs";
 
 // Both sides of a link between a wire end and a pin or joint.
