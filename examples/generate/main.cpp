@@ -85,15 +85,11 @@ private:
     }
 };
 
-template <class T> T* Labelled(T* device, const QString& label, int32_t position) {
+template <class T> T* Labelled(T* device, const QString& label, TLabelPosition position) {
     device->SetLabel(label);
     device->SetLabelPosition(position);
     return device;
 }
-
-constexpr int32_t kLabelLeft = 0;
-constexpr int32_t kLabelRight = 1;
-constexpr int32_t kLabelTop = 2;
 
 // Segments a to g of the hexadecimal digits, a first.
 const char* const kDigitSegments[16] = {"1111110", "0110000", "1101101", "1111001", "0110011", "1011011",
@@ -106,7 +102,7 @@ const char* const kDigitSegments[16] = {"1111110", "0110000", "1101101", "111100
 void WriteCounter(const QString& path) {
     TBuilder b;
     b.Text(QStringLiteral("4-bit counter"), 110, 30, 12);
-    auto* clock = Labelled(b.Add<TClockDevice>(60, 130), QStringLiteral("Clock"), kLabelTop);
+    auto* clock = Labelled(b.Add<TClockDevice>(60, 130), QStringLiteral("Clock"), TLabelPosition::Top);
 
     auto* rom = b.Add<TMemoryDevice>(0, 0);
     rom->Configure(false, 4, 8);
@@ -123,7 +119,8 @@ void WriteCounter(const QString& path) {
         const int x = 170 + 120 * n;
         const int y = 130;
         auto* flipFlop = b.Add<TDFlipFlop>(x, y);
-        auto* led = Labelled(b.Add<TLEDDevice>(x + 45, y - 30), QStringLiteral("Q%1").arg(n), kLabelTop);
+        auto* led =
+            Labelled(b.Add<TLEDDevice>(x + 45, y - 30), QStringLiteral("Q%1").arg(n), TLabelPosition::Top);
         b.Wire(flipFlop->Pin(TFlipFlop::kPinQ), {QPoint(x + 45, y - 10)}, led->Pin(0));
 
         // Q-bar feeds back to D over the top, around the LED, and clocks the next stage.
@@ -163,17 +160,19 @@ void WriteCounter(const QString& path) {
 void WriteAdder(const QString& path) {
     TBuilder b;
     b.Text(QStringLiteral("Full adder (click the inputs in interact mode)"), 200, 30, 12);
-    auto* a = Labelled(b.Add<TInteractiveInput>(90, 100), QStringLiteral("A"), kLabelLeft);
-    auto* bIn = Labelled(b.Add<TInteractiveInput>(90, 160), QStringLiteral("B"), kLabelLeft);
-    auto* carryIn = Labelled(b.Add<TInteractiveInput>(90, 260), QStringLiteral("Carry in"), kLabelLeft);
+    auto* a = Labelled(b.Add<TInteractiveInput>(90, 100), QStringLiteral("A"), TLabelPosition::Left);
+    auto* bIn = Labelled(b.Add<TInteractiveInput>(90, 160), QStringLiteral("B"), TLabelPosition::Left);
+    auto* carryIn =
+        Labelled(b.Add<TInteractiveInput>(90, 260), QStringLiteral("Carry in"), TLabelPosition::Left);
 
     auto* xor1 = b.Add<T2XorGate>(220, 130);
     auto* xor2 = b.Add<T2XorGate>(400, 190);
     auto* and1 = b.Add<T2AndGate>(400, 330);
     auto* and2 = b.Add<T2AndGate>(400, 260);
     auto* orGate = b.Add<T2OrGate>(540, 300);
-    auto* sum = Labelled(b.Add<TLEDDevice>(640, 190), QStringLiteral("Sum"), kLabelRight);
-    auto* carryOut = Labelled(b.Add<TLEDDevice>(640, 300), QStringLiteral("Carry out"), kLabelRight);
+    auto* sum = Labelled(b.Add<TLEDDevice>(640, 190), QStringLiteral("Sum"), TLabelPosition::Right);
+    auto* carryOut =
+        Labelled(b.Add<TLEDDevice>(640, 300), QStringLiteral("Carry out"), TLabelPosition::Right);
 
     TSolder* aJoint = b.Joint(120, 100);
     b.Wire(a->Pin(0), {}, aJoint);
@@ -205,7 +204,7 @@ void WriteSequence(const QString& path) {
     TBuilder b;
     b.Text(QStringLiteral("Sequence generators"), 130, 30, 12);
     auto* clock = b.Add<TClockDevice>(100, 80);
-    auto* clockLed = Labelled(b.Add<TLEDDevice>(220, 80), QStringLiteral("Clock"), kLabelRight);
+    auto* clockLed = Labelled(b.Add<TLEDDevice>(220, 80), QStringLiteral("Clock"), TLabelPosition::Right);
     b.Wire(clock->Pin(0), {}, clockLed->Pin(0));
     const char* const sequences[] = {"10000000", "11001100", "10110010"};
     const uint32_t colours[] = {RGBColour(255, 0, 0), RGBColour(0, 160, 0), RGBColour(0, 0, 255)};
@@ -213,7 +212,8 @@ void WriteSequence(const QString& path) {
         const int y = 140 + 60 * i;
         auto* generator = b.Add<TBitGenerator>(100, y);
         generator->SetSequence(QString::fromLatin1(sequences[i]));
-        auto* led = Labelled(b.Add<TLEDDevice>(220, y), QString::fromLatin1(sequences[i]), kLabelRight);
+        auto* led =
+            Labelled(b.Add<TLEDDevice>(220, y), QString::fromLatin1(sequences[i]), TLabelPosition::Right);
         led->Colour = colours[i];
         b.Wire(generator->Pin(0), {}, led->Pin(0));
     }

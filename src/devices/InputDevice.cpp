@@ -2,12 +2,6 @@
 
 #include <QPainter>
 
-namespace {
-
-constexpr int32_t kOutput = static_cast<int32_t>(TPinKind::Output);
-
-} // namespace
-
 TGround::TGround() {
     HelpTopic = QStringLiteral("powersupply.htm");
     Rotatable = false;
@@ -16,7 +10,7 @@ TGround::TGround() {
     AddLine({{-10, 0}, {10, 0}});
     AddLine({{-6, 5}, {6, 5}});
     AddLine({{-2, 10}, {2, 10}});
-    AddPin(kOutput, 0, -10);
+    AddPin(TPinKind::Output, 0, -10);
     UpdateVertices();
 }
 
@@ -32,7 +26,7 @@ TSupply::TSupply() {
     Sizeable = false;
     AddText(QStringLiteral("Vcc"), -5, 0, 7);
     AddLine({{5, 0}, {10, 0}});
-    AddPin(kOutput, 10, 0);
+    AddPin(TPinKind::Output, 10, 0);
     UpdateVertices();
 }
 
@@ -50,7 +44,7 @@ TSeqInputDevice::TSeqInputDevice() {
     Sizeable = false;
     AddPolygon({})->AddArc(true, 0, 0, 0, 360, 3, 3);
     AddLine({{7, 0}, {15, 0}});
-    AddPin(kOutput, 15, 0);
+    AddPin(TPinKind::Output, 15, 0);
     UpdateVertices();
 }
 

@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr int32_t kOutput = static_cast<int32_t>(TPinKind::Output);
-constexpr int32_t kTriState = static_cast<int32_t>(TPinKind::TriState);
 constexpr uint32_t kColourRed = RGBColour(255, 0, 0);
 
 } // namespace
@@ -18,7 +16,7 @@ TInteractiveInput::TInteractiveInput() {
     Interactive = true;
     AddPolygon({{-5, -5}, {5, -5}, {5, 5}, {-5, 5}});
     AddPolygon({})->AddArc(true, 0, 0, 0, 360, 3, 3);
-    AddPin(kOutput, 0, 0);
+    AddPin(TPinKind::Output, 0, 0);
     UpdateVertices();
 }
 
@@ -89,9 +87,9 @@ TInteractiveSwitch::TInteractiveSwitch() {
     AddPolygon({{-3, 0}, {3, 0}, {3, 8}, {-3, 8}});
     AddPolygon({{-1, 3}, {1, 3}, {1, 5}, {-1, 5}})->Brush.Colour = kColourBlack;
     AddLine({{0, -10}, {0, -15}});
-    AddPin(kTriState, 0, -15);
+    AddPin(TPinKind::TriState, 0, -15);
     AddLine({{0, 10}, {0, 15}});
-    AddPin(kTriState, 0, 15);
+    AddPin(TPinKind::TriState, 0, 15);
     UpdateVertices();
 }
 

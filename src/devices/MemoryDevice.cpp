@@ -2,13 +2,6 @@
 
 #include <algorithm>
 
-namespace {
-
-constexpr int32_t kInput = static_cast<int32_t>(TPinKind::Input);
-constexpr int32_t kTriState = static_cast<int32_t>(TPinKind::TriState);
-
-} // namespace
-
 TMemoryDevice::TMemoryDevice() {
     AddKind(kKind);
     HelpTopic = QStringLiteral("MemoryOverview.htm");
@@ -43,20 +36,20 @@ void TMemoryDevice::Configure(bool isRAM, int32_t addressBits, int32_t dataBits)
     caption(QStringLiteral("A%1").arg(addressBits - 1), -15, -fr - 2);
     for (int i = 0; i < addressBits; ++i) {
         const int y = -r + 10 * i;
-        AddPin(kInput, -30, y);
+        AddPin(TPinKind::Input, -30, y);
         AddLine({{-30, static_cast<float>(y)}, {-25, static_cast<float>(y)}});
     }
     caption(QStringLiteral("D%1").arg(dataBits - 1), 16, -fr - 2);
     for (int j = 0; j < dataBits; ++j) {
         const int y = -r + 10 * j;
-        AddPin(kTriState, 30, y);
+        AddPin(TPinKind::TriState, 30, y);
         AddLine({{30, static_cast<float>(y)}, {25, static_cast<float>(y)}});
     }
-    AddPin(kInput, 15, r + 5);
+    AddPin(TPinKind::Input, 15, r + 5);
     AddLine({{15, fr + 5}, {15, fr}});
     caption(QStringLiteral("cs"), 16, fr - 6, true);
     if (isRAM) {
-        AddPin(kInput, -15, r + 5);
+        AddPin(TPinKind::Input, -15, r + 5);
         AddLine({{-15, fr + 5}, {-15, fr}});
         caption(QStringLiteral("r /"), -17, fr - 6);
         caption(QStringLiteral("w"), -7, fr - 6, true);

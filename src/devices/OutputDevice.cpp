@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr int32_t kInput = static_cast<int32_t>(TPinKind::Input);
-
 void DrawChild(TGraphicObject* child, bool dragging, QPainter& dc) {
     if (!child)
         return;
@@ -24,7 +22,7 @@ TLEDDevice::TLEDDevice() {
     Sizeable = false;
     Colour = 255;
     AddPolygon({})->AddArc(true, 0, 0, 0, 360, 5, 5);
-    AddPin(kInput, 0, 0);
+    AddPin(TPinKind::Input, 0, 0);
     UpdateVertices();
 }
 
@@ -91,7 +89,7 @@ TLEDSegmentDevice::TLEDSegmentDevice() {
     }
     for (int i = 0; i < kSegmentCount; ++i) {
         // Smaller pins than usual: seven of them sit 5 units apart.
-        auto* pin = new TPin(kInput);
+        auto* pin = new TPin(TPinKind::Input);
         pin->Clear();
         pin->AppendPoint(2, 2);
         pin->AppendPoint(2, -2);
@@ -194,7 +192,7 @@ void TNumericDevice::SetLineCount(int32_t count) {
     for (int k = 1; k <= count; ++k)
         AddLine({{column(k), -10}, {column(k), -5}});
     for (int k = 1; k <= count; ++k)
-        AddPin(kInput, static_cast<int>(column(k)), -10);
+        AddPin(TPinKind::Input, static_cast<int>(column(k)), -10);
     UpdateVertices();
 }
 

@@ -58,7 +58,7 @@ TPin::TPin() {
     UpdateVertices();
 }
 
-TPin::TPin(int32_t kind) : TPin() {
+TPin::TPin(TPinKind kind) : TPin() {
     Kind = kind;
 }
 
@@ -75,15 +75,16 @@ TPin::~TPin() {
 
 void TPin::Write(TSerializeWriter& writer) {
     TPolygon::Write(writer);
-    writer.WriteInteger(Kind);
+    writer.WriteInteger(static_cast<int32_t>(Kind));
     writer.WriteObject(Wire);
 }
 
 void TPin::Read(TSerializeReader& reader) {
     TPolygon::Read(reader);
-    Kind = reader.ReadInteger();
-    if (Kind < 0 || Kind > 3)
+    const int32_t kind = reader.ReadInteger();
+    if (kind < 0 || kind > 3)
         reader.Fail("a pin of an unknown kind");
+    Kind = static_cast<TPinKind>(kind);
     Wire = reader.ReadReference<TWire>();
 }
 
@@ -220,7 +221,7 @@ bool TSolder::Propagate(TDevice* driver, int32_t level) {
     return changed;
 }
 
-TPin* TSolder::FindPin(int32_t kind) {
+TPin* TSolder::FindPin(TPinKind kind) {
     Visited = true;
     for (TWire* wire : {Wire1, Wire2, Wire3})
         if (wire && !wire->Visited)
@@ -349,7 +350,7 @@ bool TWire::Propagate(TDevice* driver, int32_t level) {
     }
 }
 
-TPin* TWire::FindPin(int32_t kind) {
+TPin* TWire::FindPin(TPinKind kind) {
     std::vector<TGraphicObject*>& stack = WalkStack();
     const size_t base = stack.size();
     Visited = true;

@@ -10,6 +10,8 @@
 class TDevice;
 class TWire;
 
+// Stored in files as these numbers. Passive pins (tags) and outputs flood their net when set,
+// inputs never do; a tri-state output may share a net with other tri-state outputs.
 enum class TPinKind : int32_t { Passive = 0, Input = 1, Output = 2, TriState = 3 };
 
 class TPin : public TPolygon {
@@ -18,7 +20,7 @@ public:
     TESSIVAR_KIND(TPin, kKindPin);
     TESSIVAR_POOLED
     TPin();
-    explicit TPin(int32_t kind);
+    explicit TPin(TPinKind kind);
     // Without the square: a pin's points are always stored.
     explicit TPin(TForReading);
     ~TPin() override;
@@ -37,7 +39,7 @@ public:
     void PlaceAt(QPoint p);
 
     TWire* Wire = nullptr; // not owned
-    int32_t Kind = 0;
+    TPinKind Kind = TPinKind::Passive;
     int32_t Level = 0;
     TDevice* Driver = nullptr; // not owned
     int32_t Index = 0;
@@ -76,7 +78,7 @@ public:
     void Offset(float dx, float dy) override;
 
     bool Propagate(TDevice* driver, int32_t level);
-    TPin* FindPin(int32_t kind);
+    TPin* FindPin(TPinKind kind);
     void AttachWire(TWire* wire);
     void DetachWire(TWire* wire);
     int WireCount() const;
@@ -106,7 +108,7 @@ public:
 
     bool Propagate(TDevice* driver, int32_t level);
     // Searches the net from this wire for a pin of the given kind; leaves the Visited marks set.
-    TPin* FindPin(int32_t kind);
+    TPin* FindPin(TPinKind kind);
     // Only pins and solder joints attach.
     void Attach(TGraphicObject* end);
     void Detach(TGraphicObject* end);
@@ -140,7 +142,7 @@ inline bool TPin::SetLevel(TDevice* driver, int32_t level) {
         Level = level;
         changed = true;
     }
-    if (Wire && !Wire->Visited && Kind != static_cast<int32_t>(TPinKind::Input))
+    if (Wire && !Wire->Visited && Kind != TPinKind::Input)
         changed |= Wire->Propagate(driver, level);
     return changed;
 }

@@ -144,7 +144,7 @@ void TDevice::ClearInputs(int32_t level) {
     for (TSerialize* item : *Pins->Children) {
         auto* pin = static_cast<TPin*>(item);
         pin->Driver = nullptr;
-        if (pin->Kind == static_cast<int32_t>(TPinKind::Input))
+        if (pin->Kind == TPinKind::Input)
             pin->Level = level;
     }
 }
@@ -152,7 +152,7 @@ void TDevice::ClearInputs(int32_t level) {
 void TDevice::CollectDrivers(std::vector<TDevice*>& list) {
     for (TSerialize* item : *Pins->Children) {
         auto* pin = static_cast<TPin*>(item);
-        if (pin->Kind == static_cast<int32_t>(TPinKind::Input) && pin->Driver)
+        if (pin->Kind == TPinKind::Input && pin->Driver)
             list.push_back(pin->Driver);
     }
 }
@@ -192,7 +192,7 @@ TGraphicText* TDevice::AddText(const QString& text, float dx, float dy, int32_t 
     return label;
 }
 
-TPin* TDevice::AddPin(int32_t kind, int x, int y) {
+TPin* TDevice::AddPin(TPinKind kind, int x, int y) {
     auto* pin = new TPin(kind);
     pin->PlaceAt(QPoint(x, y));
     Pins->AddChild(pin);
@@ -203,7 +203,7 @@ TPin* TDevice::AddPin(int32_t kind, int x, int y) {
 
 TTextDevice::TTextDevice() : Label(std::make_unique<TGraphicText>(QString())) {
     AddKind(kKind);
-    SetLabelPosition(0);
+    SetLabelPosition(TLabelPosition::Left);
 }
 
 TTextDevice::~TTextDevice() = default;
@@ -213,7 +213,7 @@ void TTextDevice::Write(TSerializeWriter& writer) {
     const bool hasLabel = !Label->Text.isEmpty();
     writer.WriteBoolean(hasLabel);
     if (hasLabel) {
-        writer.WriteInteger(LabelPosition);
+        writer.WriteInteger(static_cast<int32_t>(LabelPosition));
         writer.WriteObject(Label.get());
     }
 }
@@ -221,7 +221,7 @@ void TTextDevice::Write(TSerializeWriter& writer) {
 void TTextDevice::Read(TSerializeReader& reader) {
     TDevice::Read(reader);
     if (reader.ReadBoolean()) {
-        LabelPosition = reader.ReadInteger();
+        LabelPosition = static_cast<TLabelPosition>(reader.ReadInteger());
         Label.reset(reader.ReadOwned<TGraphicText>());
     }
 }
@@ -288,7 +288,7 @@ void TTextDevice::SetLabelOverline(bool overline) {
     Label->Overline = overline;
 }
 
-void TTextDevice::SetLabelPosition(int32_t position) {
+void TTextDevice::SetLabelPosition(TLabelPosition position) {
     LabelPosition = position;
     if (Label->Text.isEmpty())
         return;
@@ -304,19 +304,19 @@ void TTextDevice::SetLabelPosition(int32_t position) {
     float x = 0, y = 0;
     bool place = true;
     switch (position) {
-    case 0:
+    case TLabelPosition::Left:
         x = e.MinX - static_cast<float>(w);
         y = cy;
         break;
-    case 1:
+    case TLabelPosition::Right:
         x = e.MaxX + static_cast<float>(w) + 2;
         y = cy;
         break;
-    case 2:
+    case TLabelPosition::Top:
         x = cx;
         y = e.MinY - static_cast<float>(h) + 2;
         break;
-    case 3:
+    case TLabelPosition::Bottom:
         x = cx;
         y = e.MaxY + static_cast<float>(h);
         break;

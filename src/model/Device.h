@@ -12,6 +12,10 @@
 
 class TDevice;
 
+// Where a device's label sits, stored in files as these numbers; other stored values leave the
+// label where it is.
+enum class TLabelPosition : int32_t { Left = 0, Right = 1, Top = 2, Bottom = 3 };
+
 // What a Calculate reports to the settling loop and the canvas.
 struct TCalcResult {
     TDevice* Device = nullptr; // where to show a halt message; nil: above the level shown
@@ -80,7 +84,7 @@ protected:
     TPolygon* AddPolygon(std::initializer_list<QPointF> points);
     TPolyline* AddLine(std::initializer_list<QPointF> points);
     TGraphicText* AddText(const QString& text, float dx, float dy, int32_t fontSize = 7);
-    TPin* AddPin(int32_t kind, int x, int y);
+    TPin* AddPin(TPinKind kind, int x, int y);
 
     // The TDevice versions, for subclasses that replace them.
     FloatRect DeviceExtent();
@@ -111,11 +115,10 @@ public:
     QString GetLabel() const { return Label->Text; }
     bool GetLabelOverline() const { return Label->Overline; }
     void SetLabelOverline(bool overline);
-    // 0 left, 1 right, 2 top, 3 bottom of the device.
-    void SetLabelPosition(int32_t position);
+    void SetLabelPosition(TLabelPosition position);
 
     std::unique_ptr<TGraphicText> Label; // owned; never null
-    int32_t LabelPosition = 0;
+    TLabelPosition LabelPosition = TLabelPosition::Left;
 
 protected:
     // Draws the device and its label without what subclasses add.

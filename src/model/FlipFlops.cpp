@@ -1,12 +1,5 @@
 #include "model/FlipFlops.h"
 
-namespace {
-
-constexpr int32_t kInput = static_cast<int32_t>(TPinKind::Input);
-constexpr int32_t kOutput = static_cast<int32_t>(TPinKind::Output);
-
-} // namespace
-
 TFlipFlop::TFlipFlop() {
     AddKind(kKind);
     Rotatable = false;
@@ -16,8 +9,8 @@ TFlipFlop::TFlipFlop() {
     AddLine({{23, -10}, {30, -10}});
     AddCaption(QStringLiteral("Q"), 15, -8);
     AddCaption(QStringLiteral("Q"), 15, 10)->Overline = true;
-    AddPin(kOutput, 30, -10);
-    AddPin(kOutput, 30, 10);
+    AddPin(TPinKind::Output, 30, -10);
+    AddPin(TPinKind::Output, 30, 10);
 }
 
 TGraphicText* TFlipFlop::AddCaption(const QString& text, float dx, float dy) {
@@ -51,8 +44,8 @@ TRSFlipFlop::TRSFlipFlop() {
     AddLine({{-30, -10}, {-23, -10}});
     AddCaption(QStringLiteral("R"), -15, -8);
     AddCaption(QStringLiteral("S"), -15, 10);
-    AddPin(kInput, -30, -10);
-    AddPin(kInput, -30, 10);
+    AddPin(TPinKind::Input, -30, -10);
+    AddPin(TPinKind::Input, -30, 10);
     UpdateVertices();
 }
 
@@ -85,10 +78,10 @@ TClockedFlipFlop::TClockedFlipFlop() {
     AddLine({{-20, 15}, {-20, 20}});
     AddLine({{-10, 15}, {-10, 20}});
     AddCaption(QStringLiteral("clock"), -8, 1);
-    AddPin(kInput, -30, -10);
-    AddPin(kInput, -30, 0);
-    AddPin(kInput, -20, 20);
-    AddPin(kInput, -10, 20);
+    AddPin(TPinKind::Input, -30, -10);
+    AddPin(TPinKind::Input, -30, 0);
+    AddPin(TPinKind::Input, -20, 20);
+    AddPin(TPinKind::Input, -10, 20);
 }
 
 void TClockedFlipFlop::Reset() {
@@ -146,7 +139,7 @@ TJKFlipFlop::TJKFlipFlop() {
     AddLine({{-30, 10}, {-23, 10}});
     AddCaption(QStringLiteral("J"), -15, -8);
     AddCaption(QStringLiteral("K"), -15, 10);
-    AddPin(kInput, -30, 10);
+    AddPin(TPinKind::Input, -30, 10);
     UpdateVertices();
 }
 

@@ -2,10 +2,6 @@
 
 namespace {
 
-constexpr int32_t kInput = static_cast<int32_t>(TPinKind::Input);
-constexpr int32_t kOutput = static_cast<int32_t>(TPinKind::Output);
-constexpr int32_t kTriState = static_cast<int32_t>(TPinKind::TriState);
-
 // The y positions of the input pins, in pin order.
 std::vector<int> InputRows(int32_t inputCount) {
     switch (inputCount) {
@@ -77,9 +73,9 @@ void TGateDevice::AddInputLeads(float outerEnd, float middleEnd) {
 
 void TGateDevice::AddOutputLeadAndPins(float leadStart) {
     AddLine({{leadStart, 0}, {30, 0}});
-    AddPin(kOutput, 30, 0);
+    AddPin(TPinKind::Output, 30, 0);
     for (int y : InputRows(InputCount))
-        AddPin(kInput, -30, y);
+        AddPin(TPinKind::Input, -30, y);
     UpdateVertices();
 }
 
@@ -91,8 +87,8 @@ TNotGate::TNotGate() : TGateDevice(1) {
     AddPolygon({})->AddArc(true, 15, 0, 0, 360, 5, 5);
     AddLine({{-20, 0}, {-10, 0}});
     AddLine({{20, 0}, {30, 0}});
-    AddPin(kOutput, 30, 0);
-    AddPin(kInput, -20, 0);
+    AddPin(TPinKind::Output, 30, 0);
+    AddPin(TPinKind::Input, -20, 0);
     UpdateVertices();
 }
 
@@ -188,9 +184,9 @@ TTriState::TTriState() {
     AddLine({{-15, 0}, {-20, 0}});
     AddLine({{15, 0}, {20, 0}});
     AddLine({{0, 5}, {0, 10}});
-    AddPin(kInput, -20, 0);
-    AddPin(kTriState, 20, 0);
-    AddPin(kInput, 0, 10);
+    AddPin(TPinKind::Input, -20, 0);
+    AddPin(TPinKind::TriState, 20, 0);
+    AddPin(TPinKind::Input, 0, 10);
     UpdateVertices();
 }
 

@@ -309,7 +309,7 @@ void TMacro::Calculate(TCalcResult& result) {
     }
     for (TSerialize* item : *Tags->Children) {
         auto* tag = static_cast<TTagDevice*>(item);
-        if (tag->Direction == TTagDevice::kIn || tag->Direction == TTagDevice::kUndecided)
+        if (tag->Direction == TTagDirection::Input || tag->Direction == TTagDirection::Undecided)
             tag->Calculate(scratch);
     }
 
@@ -373,7 +373,7 @@ void TMacro::Calculate(TCalcResult& result) {
 
     for (TSerialize* item : *Tags->Children) {
         auto* tag = static_cast<TTagDevice*>(item);
-        if (tag->Direction == TTagDevice::kOut || tag->Direction == TTagDevice::kBidirectional) {
+        if (tag->Direction == TTagDirection::Output || tag->Direction == TTagDirection::Bidirectional) {
             TCalcResult local;
             tag->Calculate(local);
             if (local.Changed)

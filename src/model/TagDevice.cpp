@@ -2,11 +2,24 @@
 
 #include "model/Macro.h"
 
+TPinKind PinKindOf(TTagDirection direction) {
+    switch (direction) {
+    case TTagDirection::Input:
+        return TPinKind::Input;
+    case TTagDirection::Output:
+        return TPinKind::Output;
+    case TTagDirection::Bidirectional:
+        return TPinKind::TriState;
+    default:
+        return TPinKind::Passive;
+    }
+}
+
 TTagDevice::TTagDevice() : MacroPin(std::make_unique<TMacroPin>()) {
     AddKind(kKind);
     HelpTopic = QStringLiteral("devicetag.htm");
     AddText(QString(), -12, 0, 7);
-    TPin* pin = AddPin(static_cast<int32_t>(TPinKind::Passive), 0, 0);
+    TPin* pin = AddPin(TPinKind::Passive, 0, 0);
     pin->Brush.Colour = RGBColour(255, 250, 238);
     Transformed = true;
     ShowPins = true;
@@ -19,15 +32,15 @@ TTagDevice::~TTagDevice() = default;
 
 void TTagDevice::Write(TSerializeWriter& writer) {
     TDevice::Write(writer);
-    writer.WriteInteger(LabelPosition);
-    writer.WriteInteger(Direction);
+    writer.WriteInteger(static_cast<int32_t>(LabelPosition));
+    writer.WriteInteger(static_cast<int32_t>(Direction));
     writer.WriteObject(MacroPin.get());
 }
 
 void TTagDevice::Read(TSerializeReader& reader) {
     TDevice::Read(reader);
-    LabelPosition = reader.ReadInteger();
-    Direction = reader.ReadInteger();
+    LabelPosition = static_cast<TLabelPosition>(reader.ReadInteger());
+    Direction = static_cast<TTagDirection>(reader.ReadInteger());
     MacroPin.reset(reader.ReadOwned<TMacroPin>());
 }
 
@@ -35,7 +48,7 @@ TGraphicText* TTagDevice::NumberLabel() const {
     return ShapeChild<TGraphicText>(0);
 }
 
-TPin* TTagDevice::FindOnNet(int32_t kind) {
+TPin* TTagDevice::FindOnNet(TPinKind kind) {
     TPin* pin = GetPin();
     return pin->Wire ? pin->Wire->FindPin(kind) : nullptr;
 }
@@ -54,7 +67,7 @@ void TTagDevice::SetPinNumber(int32_t number) {
         label->SetText(number < 0 ? QString() : QString::number(number));
 }
 
-void TTagDevice::SetLabelPosition(int32_t position) {
+void TTagDevice::SetLabelPosition(TLabelPosition position) {
     LabelPosition = position;
     TGraphicText* label = NumberLabel();
     if (!label)
@@ -64,16 +77,16 @@ void TTagDevice::SetLabelPosition(int32_t position) {
     label->GetCentre(lx, ly);
     label->Offset(px - lx, py - ly);
     switch (position) {
-    case 0:
+    case TLabelPosition::Left:
         label->Offset(-12, 0);
         break;
-    case 1:
+    case TLabelPosition::Right:
         label->Offset(12, 0);
         break;
-    case 2:
+    case TLabelPosition::Top:
         label->Offset(0, -12);
         break;
-    case 3:
+    case TLabelPosition::Bottom:
         label->Offset(0, 12);
         break;
     default:
@@ -84,14 +97,14 @@ void TTagDevice::SetLabelPosition(int32_t position) {
 
 bool TTagDevice::DetermineDirection() {
     TMacroPin* outline = MacroPin->Partner;
-    if (!outline || Direction != kUndecided || !outline->Wire)
+    if (!outline || Direction != TTagDirection::Undecided || !outline->Wire)
         return false;
-    if (outline->Wire->FindPin(static_cast<int32_t>(TPinKind::Output))) {
-        Direction = kIn;
+    if (outline->Wire->FindPin(TPinKind::Output)) {
+        Direction = TTagDirection::Input;
         return true;
     }
-    if (outline->Wire->FindPin(static_cast<int32_t>(TPinKind::Input))) {
-        Direction = kOut;
+    if (outline->Wire->FindPin(TPinKind::Input)) {
+        Direction = TTagDirection::Output;
         return true;
     }
     return false;
@@ -100,22 +113,22 @@ bool TTagDevice::DetermineDirection() {
 void TTagDevice::ClassifyTags(TMacro* macro) {
     for (TSerialize* item : *macro->Tags->Children) {
         auto* tag = static_cast<TTagDevice*>(item);
-        tag->Direction = kUndecided;
+        tag->Direction = TTagDirection::Undecided;
         macro->ClearVisited(false);
-        if (tag->FindOnNet(static_cast<int32_t>(TPinKind::Output))) {
-            tag->Direction = kOut;
+        if (tag->FindOnNet(TPinKind::Output)) {
+            tag->Direction = TTagDirection::Output;
         } else {
             macro->ClearVisited(false);
-            if (tag->FindOnNet(static_cast<int32_t>(TPinKind::TriState))) {
-                tag->Direction = kBidirectional;
+            if (tag->FindOnNet(TPinKind::TriState)) {
+                tag->Direction = TTagDirection::Bidirectional;
             } else {
                 macro->ClearVisited(false);
-                if (tag->FindOnNet(static_cast<int32_t>(TPinKind::Input)))
-                    tag->Direction = kIn;
+                if (tag->FindOnNet(TPinKind::Input))
+                    tag->Direction = TTagDirection::Input;
             }
         }
         if (tag->MacroPin->Partner)
-            tag->MacroPin->Partner->Kind = tag->Direction;
+            tag->MacroPin->Partner->Kind = PinKindOf(tag->Direction);
     }
 }
 
@@ -127,15 +140,15 @@ void TTagDevice::Calculate(TCalcResult& result) {
     TPin* inside = GetPin();
     result.Changed = DetermineDirection();
     switch (Direction) {
-    case kOut:
+    case TTagDirection::Output:
         if (outside->SetLevel(inside->Driver, Bit0(inside->Level)))
             result.Changed = true;
         break;
-    case kIn:
+    case TTagDirection::Input:
         if (inside->SetLevel(outside->Driver, Bit0(outside->Level)))
             result.Changed = true;
         break;
-    case kBidirectional:
+    case TTagDirection::Bidirectional:
         if (inside->Driver && outside->Driver) {
             result.Changed = true;
             Contended = true;

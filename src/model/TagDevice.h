@@ -9,6 +9,13 @@
 
 class TMacro;
 
+// Which way a tag passes levels, stored in files as these numbers: undecided, into the macro (the
+// outside drives the inside), out of it, or both ways for a tri-state bus.
+enum class TTagDirection : int32_t { Undecided = 0, Input = 1, Output = 2, Bidirectional = 3 };
+
+// The kind of the outline pin linked to a tag of this direction.
+TPinKind PinKindOf(TTagDirection direction);
+
 class TTagDevice : public TDevice {
 public:
     TESSIVAR_CLASS(TTagDevice)
@@ -20,19 +27,17 @@ public:
     void Read(TSerializeReader& reader) override;
     void Calculate(TCalcResult& result) override;
 
-    enum Directions : int32_t { kUndecided = 0, kIn = 1, kOut = 2, kBidirectional = 3 };
-
     TPin* GetPin() const { return Pin(0); }
-    TPin* FindOnNet(int32_t kind);
+    TPin* FindOnNet(TPinKind kind);
     int32_t GetPinNumber() const;
     void SetPinNumber(int32_t number);
-    void SetLabelPosition(int32_t position);
+    void SetLabelPosition(TLabelPosition position);
     bool DetermineDirection();
     // Decides every tag's direction from what its inner net holds; outline pins follow.
     static void ClassifyTags(TMacro* macro);
 
-    int32_t LabelPosition = 0;
-    int32_t Direction = kUndecided;
+    TLabelPosition LabelPosition = TLabelPosition::Left;
+    TTagDirection Direction = TTagDirection::Undecided;
     std::unique_ptr<TMacroPin> MacroPin; // the link pin; owned, never null
 
 protected:

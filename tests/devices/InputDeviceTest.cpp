@@ -188,7 +188,7 @@ TEST(InputDeviceStream, TransformedShapeWithoutIndicatorIsSafe) {
 
 TEST(InputDeviceStream, WrongPinCountIsAReadError) {
     TSupply supply;
-    supply.Pins->AddChild(new TPin(static_cast<int32_t>(TPinKind::Output)));
+    supply.Pins->AddChild(new TPin(TPinKind::Output));
     const QByteArray bytes = testsupport::WriteTree(&supply);
     TSerializeReader reader(bytes);
     EXPECT_THROW(reader.ReadRoot<TDevice>(), EReadError);

@@ -108,7 +108,7 @@ TEST(InteractiveSwitch, ShapeAndSwitchTypes) {
     ASSERT_EQ(sw.PinCount(), 2);
     EXPECT_EQ(sw.Pin(0)->RoundedCentre(), QPoint(0, -15));
     EXPECT_EQ(sw.Pin(1)->RoundedCentre(), QPoint(0, 15));
-    EXPECT_EQ(sw.Pin(1)->Kind, static_cast<int32_t>(TPinKind::TriState));
+    EXPECT_EQ(sw.Pin(1)->Kind, TPinKind::TriState);
     EXPECT_EQ(sw.SwitchType, TInteractiveSwitch::kToggle);
 
     const struct {

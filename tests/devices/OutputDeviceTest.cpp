@@ -283,7 +283,7 @@ TEST(OutputDeviceStream, RefusesLineCountsAndPinsThatDoNotFit) {
     EXPECT_THROW(ReadStream<TNumericDevice>(WriteStream(&numeric, kCircuitVersion)), EReadError);
 
     TLEDDevice led;
-    led.Pins->AddChild(new TPin(1));
+    led.Pins->AddChild(new TPin(TPinKind::Input));
     EXPECT_THROW(ReadStream<TLEDDevice>(WriteStream(&led, kCircuitVersion)), EReadError);
 
     TLEDSegmentDevice display;

@@ -42,7 +42,7 @@ TEST(Net, InputsAndLonePinsChangeAlone) {
     EXPECT_TRUE(sink->Pin(1)->SetLevel(nullptr, 1));
     EXPECT_EQ(gate->Pin(0)->Level, 0) << "an input pin never floods its wire";
     EXPECT_FALSE(gate->Pin(0)->Wire->Visited);
-    TPin lone(2);
+    TPin lone(TPinKind::Output);
     EXPECT_TRUE(lone.SetLevel(gate, 1));
     EXPECT_FALSE(lone.SetLevel(gate, 1));
 }
@@ -86,7 +86,7 @@ TEST(Net, LongChainsOfJointsFloodWithoutRecursion) {
     EXPECT_TRUE(gate->Pin(0)->SetLevel(gate, 1));
     EXPECT_EQ(sink->Pin(1)->Level, 1);
     circuit.Root->ClearVisited(false);
-    EXPECT_EQ(gate->Pin(0)->Wire->FindPin(1), sink->Pin(1));
+    EXPECT_EQ(gate->Pin(0)->Wire->FindPin(TPinKind::Input), sink->Pin(1));
 }
 
 TEST(Net, FindPinSearchesTheWholeNet) {
@@ -97,15 +97,15 @@ TEST(Net, FindPinSearchesTheWholeNet) {
     circuit.Joint({a->Pin(1), gate->Pin(0), b->Pin(1)});
     TWire* fromInput = a->Pin(1)->Wire;
     circuit.Root->ClearVisited(false);
-    EXPECT_EQ(fromInput->FindPin(2), gate->Pin(0));
+    EXPECT_EQ(fromInput->FindPin(TPinKind::Output), gate->Pin(0));
     circuit.Root->ClearVisited(false);
-    EXPECT_EQ(fromInput->FindPin(3), b->Pin(1));
+    EXPECT_EQ(fromInput->FindPin(TPinKind::TriState), b->Pin(1));
     circuit.Root->ClearVisited(false);
-    EXPECT_EQ(fromInput->FindPin(0), nullptr);
+    EXPECT_EQ(fromInput->FindPin(TPinKind::Passive), nullptr);
 }
 
 TEST(Wire, SplitJoinAndReverse) {
-    TPin left(2), right(1);
+    TPin left(TPinKind::Output), right(TPinKind::Input);
     auto* wire = new TWire;
     for (QPoint p : {QPoint(0, 0), QPoint(100, 0), QPoint(100, 100)})
         wire->AddPoint(p);

@@ -95,10 +95,10 @@ TEST(TextDevice, LabelPositions) {
         body->AddPoint({20, 10});
         body->AddPoint({-20, 10});
         device.AddChild(body);
-        device.LabelPosition = position;
+        device.LabelPosition = static_cast<TLabelPosition>(position);
         device.SetLabel("Q0");
         device.SetLabelOverline(true);
-        device.SetLabelPosition(position);
+        device.SetLabelPosition(static_cast<TLabelPosition>(position));
         EXPECT_TRUE(device.GetLabelOverline());
         const FloatRect label = device.Label->GetExtent();
         switch (position) {
@@ -141,7 +141,7 @@ TEST(DeviceStream, MalformedDevicesAreReadErrors) {
     // A pin of a kind no pin has.
     {
         T2AndGate odd;
-        odd.Pin(1)->Kind = 4;
+        odd.Pin(1)->Kind = static_cast<TPinKind>(4);
         TSerializeReader reader(testsupport::WriteTree(&odd));
         EXPECT_THROW(reader.ReadRoot<T2AndGate>(), EReadError);
     }

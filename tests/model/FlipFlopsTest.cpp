@@ -40,7 +40,7 @@ TEST(FlipFlopShape, PinsOfTheJKFlipFlop) {
     ASSERT_EQ(jk.PinCount(), 7);
     for (int i = 0; i < 7; ++i) {
         EXPECT_EQ(jk.Pin(i)->RoundedCentre(), at[i]) << "pin " << i;
-        EXPECT_EQ(jk.Pin(i)->Kind, static_cast<int32_t>(i < 2 ? TPinKind::Output : TPinKind::Input));
+        EXPECT_EQ(jk.Pin(i)->Kind, i < 2 ? TPinKind::Output : TPinKind::Input);
     }
     EXPECT_EQ(TRSFlipFlop().Pin(TRSFlipFlop::kPinS)->RoundedCentre(), QPoint(-30, 10));
 }

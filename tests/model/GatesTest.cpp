@@ -73,7 +73,7 @@ TEST(Gates, PinsAreWhereTheFileFormatSaysAndGatesPointRight) {
     for (const TGateCase& c : kGates) {
         std::unique_ptr<TGateDevice> gate(c.Make());
         EXPECT_EQ(gate->Pin(0)->RoundedCentre(), QPoint(30, 0)) << c.Name;
-        EXPECT_EQ(gate->Pin(0)->Kind, 2);
+        EXPECT_EQ(gate->Pin(0)->Kind, TPinKind::Output);
         EXPECT_FALSE(gate->Sizeable);
         EXPECT_FALSE(gate->Transformed);
         const std::vector<QPoint> expected =
@@ -81,7 +81,7 @@ TEST(Gates, PinsAreWhereTheFileFormatSaysAndGatesPointRight) {
         for (int i = 0; i < c.Inputs; ++i) {
             EXPECT_EQ(gate->Pin(i + 1)->RoundedCentre(), expected[static_cast<size_t>(i)])
                 << c.Name << " pin " << i + 1;
-            EXPECT_EQ(gate->Pin(i + 1)->Kind, 1);
+            EXPECT_EQ(gate->Pin(i + 1)->Kind, TPinKind::Input);
         }
         // Body, one lead per input, the output lead (and the bubble or the XOR arc).
         EXPECT_GE(gate->ChildCount(), c.Inputs + 2) << c.Name;
@@ -133,7 +133,7 @@ TEST(TriState, DrivesWhileEnabledAndHoldsOtherwise) {
     auto* buffer = circuit.Add<TTriState>();
     EXPECT_EQ(buffer->Pin(0)->RoundedCentre(), QPoint(-20, 0));
     EXPECT_EQ(buffer->Pin(1)->RoundedCentre(), QPoint(20, 0));
-    EXPECT_EQ(buffer->Pin(1)->Kind, 3);
+    EXPECT_EQ(buffer->Pin(1)->Kind, TPinKind::TriState);
     EXPECT_EQ(buffer->Pin(2)->RoundedCentre(), QPoint(0, 10));
     auto* data = circuit.Add<TNotGate>(-100, 0);     // drives 1
     auto* enable = circuit.Add<TNotGate>(-100, 100); // drives 1 until its input is driven

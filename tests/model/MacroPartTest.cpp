@@ -71,9 +71,9 @@ TEST(MacroPart, TagsClassifyTheOutlinePins) {
     EXPECT_TRUE(part->Closed);
     EXPECT_TRUE(part->Nested);
     EXPECT_FALSE(part->Displayed);
-    EXPECT_EQ(part->Pin(0)->Kind, 1);
-    EXPECT_EQ(part->Pin(1)->Kind, 2);
-    EXPECT_EQ(part->Pin(2)->Kind, 3);
+    EXPECT_EQ(part->Pin(0)->Kind, TPinKind::Input);
+    EXPECT_EQ(part->Pin(1)->Kind, TPinKind::Output);
+    EXPECT_EQ(part->Pin(2)->Kind, TPinKind::TriState);
     // The outline, pins not counted, is centred on the snapped point.
     part->ShowPins = false;
     float x, y;

@@ -132,8 +132,9 @@ TEST(Settle, MacroPartPassesLevelsThroughItsTags) {
     circuit.Wire(source->Pin(0), part->Pin(0));
     circuit.Wire(part->Pin(1), sink->Pin(1));
     circuit.Reset();
-    EXPECT_EQ(part->Pin(0)->Kind, 1) << "the tag on an input classifies its outline pin as input";
-    EXPECT_EQ(part->Pin(1)->Kind, 2);
+    EXPECT_EQ(part->Pin(0)->Kind, TPinKind::Input)
+        << "the tag on an input classifies its outline pin as input";
+    EXPECT_EQ(part->Pin(1)->Kind, TPinKind::Output);
     TCalcResult result = circuit.Step();
     EXPECT_FALSE(result.Race || result.Contention);
     EXPECT_EQ(sink->Pin(1)->Level, 0);

@@ -27,19 +27,19 @@ TEST(Tag, ClassifyLooksForOutputsThenTriStatesThenInputs) {
         TTestCircuit::LinkTag(tag, outline.back().get());
     }
     TTagDevice::ClassifyTags(circuit.Root);
-    EXPECT_EQ(toOutput->Direction, TTagDevice::kOut) << "an output and an input on one net: output";
-    EXPECT_EQ(toTriState->Direction, TTagDevice::kBidirectional);
-    EXPECT_EQ(toInput->Direction, TTagDevice::kIn);
-    EXPECT_EQ(toTag->Direction, TTagDevice::kUndecided);
-    EXPECT_EQ(outline[0]->Kind, 2);
-    EXPECT_EQ(outline[1]->Kind, 3);
-    EXPECT_EQ(outline[2]->Kind, 1);
-    EXPECT_EQ(outline[3]->Kind, 0);
+    EXPECT_EQ(toOutput->Direction, TTagDirection::Output) << "an output and an input on one net: output";
+    EXPECT_EQ(toTriState->Direction, TTagDirection::Bidirectional);
+    EXPECT_EQ(toInput->Direction, TTagDirection::Input);
+    EXPECT_EQ(toTag->Direction, TTagDirection::Undecided);
+    EXPECT_EQ(outline[0]->Kind, TPinKind::Output);
+    EXPECT_EQ(outline[1]->Kind, TPinKind::TriState);
+    EXPECT_EQ(outline[2]->Kind, TPinKind::Input);
+    EXPECT_EQ(outline[3]->Kind, TPinKind::Passive);
 }
 
 TEST(Tag, UnlinkedTagsDoNothing) {
     TTagDevice tag;
-    tag.Direction = TTagDevice::kIn;
+    tag.Direction = TTagDirection::Input;
     tag.GetPin()->Level = 1;
     TCalcResult result;
     tag.Calculate(result);
@@ -63,7 +63,7 @@ TEST(Tag, PinNumbers) {
     float x, y;
     tag.Child(0)->GetCentre(x, y);
     EXPECT_NEAR(x, -12, 1);
-    tag.SetLabelPosition(2);
+    tag.SetLabelPosition(TLabelPosition::Top);
     tag.Child(0)->GetCentre(x, y);
     EXPECT_NEAR(x, 0, 1);
     EXPECT_NEAR(y, -12, 1);
@@ -73,7 +73,7 @@ TEST(Tag, BidirectionalTagDrivenFromBothSidesIsContended) {
     TTagDevice tag;
     TMacroPin outline;
     TTestCircuit::LinkTag(&tag, &outline);
-    tag.Direction = TTagDevice::kBidirectional;
+    tag.Direction = TTagDirection::Bidirectional;
     TNotGate inside, outside;
     tag.GetPin()->Driver = &inside;
     outline.Driver = &outside;
@@ -151,7 +151,7 @@ TEST(MacroContainer, TemplatesHoldTheOutlineAndUnlinkedPins) {
     for (QPoint c : centres) {
         auto* pin = new TMacroPin;
         pin->PlaceAt(c);
-        pin->Kind = 2;
+        pin->Kind = TPinKind::Output;
         macro.Pins->AddChild(pin);
         tags.push_back(std::make_unique<TTagDevice>());
         TTestCircuit::LinkTag(tags.back().get(), pin);
@@ -165,7 +165,7 @@ TEST(MacroContainer, TemplatesHoldTheOutlineAndUnlinkedPins) {
         auto* pin = KindCast<TMacroPin>(other.Pin(i));
         ASSERT_NE(pin, nullptr);
         EXPECT_EQ(pin->RoundedCentre(), centres[static_cast<size_t>(i)]);
-        EXPECT_EQ(pin->Kind, 0);
+        EXPECT_EQ(pin->Kind, TPinKind::Passive);
         EXPECT_EQ(pin->Partner, nullptr);
         EXPECT_EQ(pin->Wire, nullptr);
     }
