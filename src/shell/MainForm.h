@@ -105,6 +105,9 @@ private:
     void WriteSettings();
     void OpenFromCommandLine();
     void SetTitleFromFile();
+    // The Save command; false only when the file could not be written (declining the level question
+    // or the save dialog is no failure).
+    bool SaveCommand();
     QAction* NewAction(const QString& name, const QString& text, const QString& hint = {});
     QAction* Action(const char* name) const;
 

@@ -1,6 +1,7 @@
 // A save that fails half-way (the disk is full) reports the failure and leaves the old file as it
 // was. The full disk is simulated with a file size limit, which also holds for root.
 #include "TestCircuit.h"
+#include "TestSupport.h"
 
 #include "devices/MemoryDevice.h"
 #include "devices/MemoryMap.h"
@@ -12,34 +13,14 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// Files may grow to the given size while it lives; writing beyond fails instead of raising SIGXFSZ.
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~TFileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
+using testsupport::TFileSizeLimit;
 
 QByteArray Contents(const QString& path) {
     QFile file(path);
