@@ -487,7 +487,9 @@ bool TMainForm::FormClose() {
                                       QString::fromLatin1(kChangedQuestion),
                                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
         case QMessageBox::Yes:
-            SpeedSaveClick();
+            // A save that failed must not let the circuit go with the window.
+            if (!SaveCommand())
+                return false;
             break;
         case QMessageBox::No:
             break;
@@ -510,12 +512,16 @@ void TMainForm::changeEvent(QEvent* event) {
 // File commands
 
 void TMainForm::SpeedSaveClick() {
+    SaveCommand();
+}
+
+bool TMainForm::SaveCommand() {
     UpdateActions();
     const bool levelOpen = CircuitCanvas->MacroOpen();
     if (levelOpen &&
         TUserDialogs::Message(this, TUserDialogs::TKind::Warning, QString::fromLatin1(kLevelQuestion),
                               QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
-        return;
+        return true;
     QString path = CircuitCanvas->FileName;
     const bool ask = path.isEmpty() || levelOpen;
     if (ask) {
@@ -528,19 +534,20 @@ void TMainForm::SpeedSaveClick() {
         request.ConfirmOverwrite = true;
         path = TUserDialogs::SaveFileName(this, request);
         if (path.isEmpty())
-            return;
+            return true;
         RepaintWindows();
     }
     try {
         CircuitCanvas->SaveToFile(path);
     } catch (const EWriteError& error) {
         TUserDialogs::Message(this, TUserDialogs::TKind::Error, QString::fromStdString(error.what()));
-        return;
+        return false;
     }
     if (ask) {
         SetTitleFromFile();
         m_saveFolder.clear();
     }
+    return true;
 }
 
 void TMainForm::SpeedCloseMacroClick() {

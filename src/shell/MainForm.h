@@ -134,6 +134,9 @@ private:
     void WriteSettings();
     void OpenFromCommandLine();
     void SetTitleFromFile();
+    // The Save command; false only when the file could not be written (declining the level question
+    // or the save dialog is no failure).
+    bool SaveCommand();
     QAction* NewAction(const QString& name, const QString& text, const QString& hint = {});
     // A new part for the armed button, after the dialog it needs; nil when the user cancelled.
     std::unique_ptr<TGraphicObject> CreatePart(const QString& buttonName);
