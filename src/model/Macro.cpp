@@ -1,12 +1,12 @@
 #include "model/Macro.h"
 
+#include "drawing/SafeFile.h"
 #include "model/Connect.h"
 #include "model/FlipFlops.h"
 #include "model/TagDevice.h"
 
 #include <QFile>
 #include <QPainter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <unordered_set>
@@ -526,9 +526,6 @@ void TMacro::PaintValues(QPainter& dc) {
 // Template files
 
 void TMacro::SaveTemplate(const QString& fileName) {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EWriteError(file.errorString().toStdString());
     TGraphicList pins;
     for (int i = 0; i < PinCount(); ++i) {
         auto* copy = new TMacroPin;
@@ -538,17 +535,15 @@ void TMacro::SaveTemplate(const QString& fileName) {
         copy->UpdateVertices();
         pins.AddChild(copy);
     }
-    {
-        TSerializeWriter writer(&file);
+    SaveFileSafely(fileName, [&](QIODevice& device) {
+        TSerializeWriter writer(&device);
         writer.FileType = kTemplateFileType;
         writer.Version = kTemplateVersion;
         writer.WriteSignature();
         writer.WriteObject(Children.get());
         writer.WriteObject(&pins);
         writer.Finish();
-    }
-    if (!file.commit())
-        throw EWriteError(file.errorString().toStdString());
+    });
 }
 
 void TMacro::LoadTemplate(const QString& fileName) {
