@@ -68,10 +68,7 @@ TAssociateHelpDialog::TAssociateHelpDialog(QWidget* parent) : QDialog(parent) {
     cancel->setObjectName(QStringLiteral("ButtonCancel"));
     QPushButton* help = buttons->addButton(QStringLiteral("&Help"), QDialogButtonBox::HelpRole);
     help->setObjectName(QStringLiteral("ButtonHelp"));
-    connect(ok, &QPushButton::clicked, this, [this] {
-        ButtonOKClick();
-        accept();
-    });
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(help, &QPushButton::clicked, this, &TAssociateHelpDialog::ButtonHelpClick);
 

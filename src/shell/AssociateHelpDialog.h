@@ -21,7 +21,7 @@ public:
 
     // Fills the pages from Datasheet and Context and opens the page the reference belongs to.
     void FormShow();
-    // Takes the value of the page that is open.
+    // Takes the value of the page that is open; the caller calls it once the dialog closed with OK.
     void ButtonOKClick();
     void ButtonHelpClick();
     // Whether the context box takes a key: digits while it holds at most three characters,

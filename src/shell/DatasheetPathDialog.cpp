@@ -23,9 +23,10 @@ TDatasheetPathDialog::TDatasheetPathDialog(QWidget* parent) : QDialog(parent) {
     EditPath = new QLineEdit(group);
     EditPath->setObjectName(QStringLiteral("EditPath"));
     EditPath->setMinimumWidth(320);
-    auto* note = new QLabel(QStringLiteral("The default Tessivar path is searched first in an attempt to locate a "
-                                           "datasheet.  If the search fails, the above search path is used."),
-                            group);
+    auto* note =
+        new QLabel(QStringLiteral("The default Tessivar path is searched first in an attempt to locate a "
+                                  "datasheet.  If the search fails, the above search path is used."),
+                   group);
     note->setWordWrap(true);
     auto* groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(EditPath);

@@ -252,7 +252,8 @@ void TPartsForm::RefreshList() {
     List->clear();
     m_entries.clear();
     const QDir folder(CurrentFolder);
-    for (const QString& name : folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase)) {
+    for (const QString& name :
+         folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase)) {
         TFileData entry;
         entry.Kind = TFileData::kFolder;
         entry.FileName = name;
@@ -268,7 +269,8 @@ void TPartsForm::RefreshList() {
             continue;
         TFileData entry;
         entry.Kind = TFileData::kMacroFile;
-        entry.ReadOnly = !file.isWritable();
+        // The read-only attribute, whoever runs the program.
+        entry.ReadOnly = !(file.permissions() & QFileDevice::WriteOwner);
         entry.FileName = file.fileName();
         entry.MacroName = header.Name;
         entry.Datasheet = header.Datasheet;
@@ -293,24 +295,26 @@ const TFileData* TPartsForm::Data(const QListWidgetItem* item) const {
 
 QListWidgetItem* TPartsForm::FindItem(const QString& fileName) const {
     for (int i = 0; i < List->count(); ++i)
-        if (const TFileData* data = Data(List->item(i)); data && data->FileName == fileName)
+        if (const TFileData* entry = Data(List->item(i)); entry && entry->FileName == fileName)
             return List->item(i);
     return nullptr;
 }
 
 QString TPartsForm::MacroPath(const QListWidgetItem* item) const {
-    const TFileData* data = Data(item);
-    return data && data->Kind == TFileData::kMacroFile ? QDir(CurrentFolder).filePath(data->FileName) : QString();
+    const TFileData* entry = Data(item);
+    return entry && entry->Kind == TFileData::kMacroFile ? QDir(CurrentFolder).filePath(entry->FileName)
+                                                         : QString();
 }
 
 void TPartsForm::ShowCaptions() {
     for (int i = 0; i < List->count(); ++i) {
         QListWidgetItem* item = List->item(i);
-        const TFileData* data = Data(item);
-        if (data->Kind == TFileData::kFolder)
-            item->setText(data->FileName);
+        const TFileData* entry = Data(item);
+        if (entry->Kind == TFileData::kFolder)
+            item->setText(entry->FileName);
         else
-            item->setText(m_viewStyle == TViewStyle::MacroName ? data->MacroName : BaseName(data->FileName));
+            item->setText(m_viewStyle == TViewStyle::MacroName ? entry->MacroName
+                                                               : BaseName(entry->FileName));
     }
 }
 
@@ -349,45 +353,45 @@ void TPartsForm::MenuViewClick() {
 }
 
 void TPartsForm::UpdateEditMacro() {
-    const TFileData* data = Data(List->currentItem());
-    m_speedEditMacro->setEnabled(data && data->Kind == TFileData::kMacroFile);
+    const TFileData* entry = Data(List->currentItem());
+    m_speedEditMacro->setEnabled(entry && entry->Kind == TFileData::kMacroFile);
 }
 
 void TPartsForm::ListMouseDown(Qt::MouseButton button, QListWidgetItem* item, QPoint globalPos) {
-    const TFileData* data = Data(item);
+    const TFileData* entry = Data(item);
     if (button == Qt::LeftButton) {
         DragItem = nullptr;
         DragPath.clear();
-        if (data && data->Kind == TFileData::kMacroFile) {
+        if (entry && entry->Kind == TFileData::kMacroFile) {
             DragItem = item;
             DragPath = MacroPath(item);
-        } else if (data) {
+        } else if (entry) {
             statusBar()->clearMessage();
             // Copied: the list, and the entry with it, is rebuilt.
-            const QString folder = data->FileName;
+            const QString folder = entry->FileName;
             ChangeFolder(folder);
             return;
         }
     }
     PopupDatasheet.clear();
     PopupContext.clear();
-    if (button == Qt::RightButton && data && data->Kind == TFileData::kMacroFile) {
-        m_popDelete->setVisible(!data->ReadOnly);
-        m_popSeparator->setVisible(!data->ReadOnly);
-        m_popViewDatasheet->setVisible(!data->Datasheet.isEmpty());
-        PopupDatasheet = data->Datasheet;
-        PopupContext = data->HelpContext;
+    if (button == Qt::RightButton && entry && entry->Kind == TFileData::kMacroFile) {
+        m_popDelete->setVisible(!entry->ReadOnly);
+        m_popSeparator->setVisible(!entry->ReadOnly);
+        m_popViewDatasheet->setVisible(!entry->Datasheet.isEmpty());
+        PopupDatasheet = entry->Datasheet;
+        PopupContext = entry->HelpContext;
         ItemMenu->popup(globalPos);
     }
     UpdateEditMacro();
 }
 
 void TPartsForm::ListDblClick(QListWidgetItem* item) {
-    const TFileData* data = Data(item);
-    if (!data)
+    const TFileData* entry = Data(item);
+    if (!entry)
         return;
-    if (data->Kind == TFileData::kFolder) {
-        const QString folder = data->FileName;
+    if (entry->Kind == TFileData::kFolder) {
+        const QString folder = entry->FileName;
         ChangeFolder(folder);
         return;
     }
@@ -398,20 +402,21 @@ void TPartsForm::ListDblClick(QListWidgetItem* item) {
 }
 
 void TPartsForm::SpeedEditMacroClick() {
-    const TFileData* data = Data(List->currentItem());
-    if (data && data->Kind == TFileData::kMacroFile)
+    const TFileData* entry = Data(List->currentItem());
+    if (entry && entry->Kind == TFileData::kMacroFile)
         ListDblClick(List->currentItem());
     UpdateEditMacro();
 }
 
 void TPartsForm::ListChange() {
-    const TFileData* data = Data(List->currentItem());
-    if (!data || data->Kind != TFileData::kMacroFile) {
+    const TFileData* entry = Data(List->currentItem());
+    if (!entry || entry->Kind != TFileData::kMacroFile) {
         statusBar()->clearMessage();
-    } else if (data->MacroName != BaseName(data->FileName)) {
-        statusBar()->showMessage(data->MacroName + QStringLiteral(" [") + data->FileName + QStringLiteral("]"));
+    } else if (entry->MacroName != BaseName(entry->FileName)) {
+        statusBar()->showMessage(entry->MacroName + QStringLiteral(" [") + entry->FileName +
+                                 QStringLiteral("]"));
     } else {
-        statusBar()->showMessage(data->MacroName);
+        statusBar()->showMessage(entry->MacroName);
     }
     UpdateEditMacro();
 }
@@ -442,8 +447,8 @@ void TPartsForm::HelpTopicsClick() {
 }
 
 void TPartsForm::PopDeleteClick() {
-    const TFileData* data = Data(List->currentItem());
-    if (!data || data->Kind != TFileData::kMacroFile)
+    const TFileData* entry = Data(List->currentItem());
+    if (!entry || entry->Kind != TFileData::kMacroFile)
         return;
     if (TUserDialogs::Message(this, TUserDialogs::TKind::Information, QString::fromLatin1(kDeleteQuestion),
                               QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
@@ -468,7 +473,8 @@ void TPartsForm::BuildDriveMenu() {
         if (caption != root)
             caption += QStringLiteral(" (") + root + QLatin1Char(')');
         QAction* action = DriveMenu->addAction(
-            style->standardIcon(volume.isReadOnly() ? QStyle::SP_DriveCDIcon : QStyle::SP_DriveHDIcon), caption);
+            style->standardIcon(volume.isReadOnly() ? QStyle::SP_DriveCDIcon : QStyle::SP_DriveHDIcon),
+            caption);
         connect(action, &QAction::triggered, this, [this, root] { ChangeFolder(root); });
     }
 }
