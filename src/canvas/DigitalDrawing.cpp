@@ -1,6 +1,7 @@
 #include "canvas/DigitalDrawing.h"
 
 #include "canvas/Cursors.h"
+#include "canvas/DigitalHandles.h"
 #include "model/Connect.h"
 
 #include <QPaintEvent>
@@ -21,25 +22,59 @@ QRect RubberLineRect(QPoint a, QPoint b) {
 } // namespace
 
 TDigitalDrawing::TDigitalDrawing(QWidget* parent)
-    : QWidget(parent), Callout(std::make_unique<TMessageBox>()), m_root(std::make_unique<TMacro>()) {
+    : QWidget(parent), ClipboardMacro(std::make_unique<TMacro>()), Callout(std::make_unique<TMessageBox>()),
+      m_root(std::make_unique<TMacro>()) {
     setObjectName(QStringLiteral("CircuitCanvas"));
     // Every pixel comes from the buffer, so Qt need not clear the background first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
     resize(32, 32);
     m_root->Closed = false;
     m_root->Displayed = true;
     CurrentMacro = m_root.get();
+    ClipboardMacro->Closed = false;
     Callout->Visible = false;
+
+    Handles = new TDigitalHandles(&Grid, this);
+    Handles->InvalidateCanvas = [this](const QRect& r) { InvalidateRect(r); };
+    connect(Handles, &TDigitalHandles::OnDetach, this,
+            [this](TGraphicObject* object, int x, bool down, int y) { ClickThrough(object, x, y, down); });
+    auto edited = [this](const char* name) {
+        return [this, name] {
+            RefreshWires();
+            SetModified(true);
+            RecordEdit(QString::fromLatin1(name));
+        };
+    };
+    connect(Handles, &TDigitalHandles::OnItemMoved, this, edited("Move"));
+    connect(Handles, &TDigitalHandles::OnItemSized, this, edited("Resize"));
+    connect(Handles, &TDigitalHandles::OnItemRotated, this, edited("Rotate"));
+    connect(Handles, &TDigitalHandles::OnVertexMoved, this, edited("Move Vertex"));
+    connect(Handles, &TDigitalHandles::OnItemRotating, this, [this] {
+        RefreshWires();
+        SetModified(true);
+    });
+    connect(Handles, &TDigitalHandles::OnItemMoving, this, [this] { RefreshWires(); });
+    connect(Handles, &TDigitalHandles::OnDblClick, this, [this] {
+        if (TGraphicObject* selected = Handles->Selected())
+            emit OnObjectDblClick(selected);
+    });
+    ResetHistory();
 }
 
 TDigitalDrawing::~TDigitalDrawing() {
-    // The wire or shape being drawn goes first: it may be attached to pins of the circuit.
+    // The overlay refers to objects of the circuit; the wire or shape being drawn may be attached
+    // to its pins. Both let go before the circuit goes.
+    Handles->HideSelection();
     NewWire.reset();
     NewPolygon.reset();
     NewPolyline.reset();
 }
 
 void TDigitalDrawing::Clear() {
+    ModesOff();
+    Handles->HideSelection();
+    emit OnCircuitReplaced();
     CurrentMacro->Clear();
     ProbeTarget = nullptr;
     ProbeState = 0;
@@ -47,6 +82,7 @@ void TDigitalDrawing::Clear() {
     FileName.clear();
     MacroName.clear();
     SetModified(false);
+    ResetHistory();
 }
 
 void TDigitalDrawing::SetModified(bool value) {
@@ -163,6 +199,7 @@ void TDigitalDrawing::UpdateProbe() {
 // Macro levels
 
 void TDigitalDrawing::OpenMacro(TMacro* macro) {
+    Handles->HideSelection();
     HideMessage();
     CurrentMacro->Displayed = false;
     MacroStack.push_back(CurrentMacro);
@@ -175,6 +212,7 @@ void TDigitalDrawing::CloseMacro() {
     ModesOff();
     if (!MacroOpen())
         return;
+    Handles->HideSelection();
     HideMessage();
     CurrentMacro->Displayed = false;
     CurrentMacro = MacroStack.back();
@@ -184,6 +222,24 @@ void TDigitalDrawing::CloseMacro() {
     RefreshWires();
     RemoveDanglingWires(CurrentMacro);
     CleanSolders(CurrentMacro);
+}
+
+void TDigitalDrawing::EditMacro(TMacro* macro) {
+    OpenMacro(macro);
+    CurrentMacro->Closed = false;
+}
+
+void TDigitalDrawing::CloseMacroLevel() {
+    CurrentMacro->Closed = true;
+    CloseMacro();
+}
+
+void TDigitalDrawing::SetGrid(const TGrid& grid) {
+    const bool dotsChange = grid.ShowGrid != Grid.ShowGrid || grid.SnapSize != Grid.SnapSize ||
+                            grid.DisplaySize != Grid.DisplaySize;
+    Grid = grid;
+    if (dotsChange)
+        InvalidateAll();
 }
 
 void TDigitalDrawing::GetHistoryDevices(std::vector<THistoryDevice*>& list) const {
@@ -204,8 +260,9 @@ void TDigitalDrawing::RefreshWires() {
 // changes what the objects around it look like.
 
 void TDigitalDrawing::DeleteFromMacro(TMacro* macro, TGraphicObject* object) {
-    if (ProbeTarget == object)
-        ProbeTarget = nullptr;
+    // The probe may touch a pin of the object or a wire the deletion takes with it.
+    ProbeTarget = nullptr;
+    ProbeState = 0;
     macro->DeleteChild(object);
     NeedsRebuild = true;
 }
@@ -288,8 +345,11 @@ void TDigitalDrawing::SetWiringMode(bool value) {
     if (!value) {
         const bool wasDrawing = Drawing && NewWire;
         AbandonDrawing(NewWire);
-        if (wasDrawing)
+        if (wasDrawing) {
             CleanSolders(CurrentMacro);
+            if (!m_pendingEdit.isEmpty())
+                RecordEdit(m_pendingEdit);
+        }
         return;
     }
     OtherModesOff(&TDigitalDrawing::SetWiringMode);
@@ -319,6 +379,8 @@ void TDigitalDrawing::SetSelectMode(bool value) {
     setCursor(Qt::ArrowCursor);
     if (value)
         OtherModesOff(&TDigitalDrawing::SetSelectMode);
+    else
+        Handles->HideSelection();
 }
 
 void TDigitalDrawing::SetInteractMode(bool value) {
@@ -341,6 +403,21 @@ void TDigitalDrawing::ModesOff() {
     SetWiringMode(false);
     SetPolygonMode(false);
     SetPolylineMode(false);
+}
+
+void TDigitalDrawing::EndDrawing() {
+    if (!Drawing)
+        return;
+    for (auto setter : {&TDigitalDrawing::SetWiringMode, &TDigitalDrawing::SetPolygonMode,
+                        &TDigitalDrawing::SetPolylineMode}) {
+        const bool on = (setter == &TDigitalDrawing::SetWiringMode    ? WiringMode
+                         : setter == &TDigitalDrawing::SetPolygonMode ? PolygonMode
+                                                                      : PolylineMode);
+        if (on) {
+            (this->*setter)(false);
+            (this->*setter)(true);
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -444,6 +521,11 @@ void TDigitalDrawing::paintEvent(QPaintEvent* event) {
     if (Drawing) {
         painter.setPen(QPen(Qt::black, 1));
         painter.drawLine(LastPoint, MousePoint);
+    }
+    if (RubberBanding) {
+        painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(RubberRect);
     }
 }
 

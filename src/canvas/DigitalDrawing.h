@@ -2,9 +2,11 @@
 
 // The control on which a circuit is shown, edited and run. It owns the root macro and remembers
 // which nested level is shown (MacroStack), paints the shown level double-buffered over the snap
-// grid, drives one simulation step on request and reports a halted step with its callout. It also
-// loads, saves and inserts circuit files.
+// grid, drives one simulation step on request and reports a halted step with its callout. It turns
+// the mouse into edits through its tool modes and the selection overlay (Handles), loads, saves
+// and inserts circuit files, runs the clipboard and keeps the edit history for undo and redo.
 
+#include "canvas/UndoStack.h"
 #include "drawing/MessageBox.h"
 #include "drawing/SnapGrid.h"
 #include "model/Macro.h"
@@ -18,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+class TDigitalHandles;
 class THistoryDevice;
 class TPin;
 class TWire;
@@ -51,6 +54,62 @@ public:
     void OpenMacro(TMacro* macro);
     // Returns to the level above; with no level open it only leaves the drawing modes.
     void CloseMacro();
+    // Opens a macro part for editing in place: its inside is shown instead of its outline.
+    void EditMacro(TMacro* macro);
+    // Shows the level being left as an outline again and returns to the level above.
+    void CloseMacroLevel();
+
+    // Takes new grid settings, repainting when the dots change.
+    void SetGrid(const TGrid& grid);
+
+    // Mouse editing. Each handler first (press, release) or last (move, double click) raises the
+    // matching On... signal for the owning window. Points are canvas coordinates.
+    void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void MouseMove(Qt::KeyboardModifiers shift, int x, int y);
+    void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void DblClick();
+    // Places a new object built around the origin on the snapped point; the macro takes it.
+    void AddObject(TGraphicObject* object, int x, int y, bool invalidate);
+    // A press the overlay did not take (down), or the end of one of its drags.
+    void ClickThrough(TGraphicObject* object, int x, int y, bool down);
+    // Ends the wire being drawn on a free pin.
+    void FinishWireAtPin(TPin* pin);
+    // Re-reads which macro terminals are inputs and outputs after the wiring changed.
+    void ClassifyTags();
+
+    // Edit commands of the main canvas and their queries.
+    bool CopySelection();
+    void CutSelection();
+    void PasteClipboard();
+    void DeleteSelection();
+    bool SelectAll();
+    bool CanCopy();
+    bool CanPaste() const;
+    bool SingleObjectSelected() const;
+    bool GroupSelected() const;
+    bool HasSelection() const;
+    // A deep copy, through the object stream, of the objects of source lying wholly inside r, with
+    // the wires that leave r removed; nil (after telling the user) when the copy cannot be read.
+    std::unique_ptr<TMacro> CopyRegion(TMacro* source, const TRect& r);
+    // Puts a picture of the macro and its stream bytes on the system clipboard.
+    void CopyBitmap(TMacro* macro);
+    // Empties the macro's lists without destroying the objects.
+    static void DetachAll(TMacro* macro);
+    // The private type of the circuit bytes on the system clipboard.
+    static constexpr const char* kClipboardMimeType = "application/x-tessivar-circuit";
+
+    // Undo and redo. Every edit ends in RecordEdit with the name the Edit menu shows ("Move");
+    // an edit made while a wire is being drawn is recorded when the wire is finished or abandoned.
+    void RecordEdit(const QString& name);
+    bool CanUndo() const { return m_undo.CanUndo(); }
+    bool CanRedo() const { return m_undo.CanRedo(); }
+    QString UndoName() const { return m_undo.UndoName(); }
+    QString RedoName() const { return m_undo.RedoName(); }
+    void Undo();
+    void Redo();
+    const TUndoStack& History() const { return m_undo; }
+    // The template editor's canvas shows a macro it does not own and keeps no history.
+    bool KeepHistory = true;
 
     // The devices of the shown level recorded by the logic history: inputs first, then outputs.
     void GetHistoryDevices(std::vector<THistoryDevice*>& list) const;
@@ -82,17 +141,23 @@ public:
     void InvalidateRect(const QRect& rect);
     void InvalidateAll();
 
-    // The snap grid. It belongs with the selection overlay once that exists.
+    // The snap grid; changed through SetGrid.
     TGrid Grid;
 
     TMacro* CurrentMacro;
     uint32_t BackgroundColour = kColourWhite;
     QString MacroName;
+    bool RubberBanding = false;
+    QRect RubberRect;
+    QPoint RubberAnchor;
+    std::unique_ptr<TMacro> ClipboardMacro; // never null
+    QPoint PasteOffset{20, 20};
     uint8_t ProbeState = 0;                // 0 nothing under the probe, 1 high, 2 low
     TGraphicObject* ProbeTarget = nullptr; // a TPin or a TWire, not owned
     bool NeedsRebuild = false;
     std::unique_ptr<TMessageBox> Callout;
     std::vector<TMacro*> MacroStack; // the levels above the one shown, root first; not owned
+    TDigitalHandles* Handles;        // the selection overlay, a child widget
 
     // Objects being drawn; they join the circuit when finished.
     std::unique_ptr<TWire> NewWire;
@@ -113,14 +178,63 @@ public:
     bool Modified = false;
     QString FileName;
 
+signals:
+    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void OnMouseMove(Qt::KeyboardModifiers shift, int x, int y);
+    void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void OnDblClick();
+    void OnObjectSelected(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void OnObjectDeSelected();
+    void OnObjectDblClick(TGraphicObject* object);
+    void OnEndDrawing();
+    // The whole circuit was replaced (loading, a new circuit, undo, redo): windows that refer to
+    // its objects must let go of them. Raised while the old objects still exist.
+    void OnCircuitReplaced();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    // The press, move and release of each tool mode.
+    // False when the connection was refused.
+    bool WiringDown(QPoint at, QPoint keep);
+    void WiringMove();
+    void InteractDown(Qt::MouseButton button);
+    void InteractUp();
+    void ProbeDown(Qt::MouseButton button);
+    void ShapeDown(Qt::MouseButton button, int x, int y);
+    void SelectDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void RubberMove(int x, int y);
+    void RubberUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void JoinWire(TWire* wire);
+    void StartWire();
+    void RefuseConnection(QPoint keep);
+    void DrawRubberRect();
+    void InvalidateRubberLine();
+    // The selection's members, or the one object; empty without a selection.
+    std::vector<TGraphicObject*> SelectedObjects() const;
+    void SelectWireForEditing();
+    // Deletes objects from the shown level and runs the clean-up the deletion of a kind needs.
+    void DeleteObjects(const std::vector<TGraphicObject*>& objects, bool removeDangling);
+    // Stream bytes of the whole circuit, with the open levels written as the closed parts they
+    // are at the root, so that opening a level is no edit.
+    QByteArray CircuitBytes();
+    void RestoreCircuit(const QByteArray& bytes);
+    // Starts the edit history again from the circuit as it is.
+    void ResetHistory();
+    // The position of each open level in its parent's devices, root first.
+    std::vector<int> OpenPath() const;
+
     void SetCursorNumber(int number);
     // Destroys the object being drawn in a drawing mode that is being left.
     template <class T> void AbandonDrawing(std::unique_ptr<T>& shape);
     void ModesOff();
+    // Abandons a wire or shape being drawn; the mode stays on.
+    void EndDrawing();
     // Switches every tool mode off through its setter, but the one whose setter is given.
     void OtherModesOff(void (TDigitalDrawing::*keep)(bool));
     void ReplaceRoot(std::unique_ptr<TMacro> root);
@@ -136,6 +250,8 @@ private:
     void ReportFault(const TCalcResult& result, const char* pointedText, const char* higherText);
 
     std::unique_ptr<TMacro> m_root;
+    TUndoStack m_undo;
+    QString m_pendingEdit; // recorded once the wire being drawn is finished or abandoned
     // The picture of the visible area. m_fresh holds areas drawn into it that the window does not
     // show yet; m_dirty areas whose content changed and must be rendered again.
     QImage m_buffer;

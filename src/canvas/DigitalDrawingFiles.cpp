@@ -1,5 +1,6 @@
 #include "canvas/DigitalDrawing.h"
 
+#include "canvas/DigitalHandles.h"
 #include "canvas/FileStatusDialog.h"
 #include "canvas/UserDialogs.h"
 #include "model/CircuitFile.h"
@@ -70,6 +71,7 @@ void TDigitalDrawing::SaveToFile(const QString& path) {
     WriteCircuit(path, CurrentMacro, MacroName);
     FileName = path;
     SetModified(false);
+    m_undo.MarkSaved();
 }
 
 bool TDigitalDrawing::LoadFromFile(const QString& path) {
@@ -105,10 +107,13 @@ bool TDigitalDrawing::LoadFromFile(const QString& path) {
     InvalidateAll();
     SetModified(false);
     ResetCircuit();
+    ResetHistory();
     return true;
 }
 
 void TDigitalDrawing::ReplaceRoot(std::unique_ptr<TMacro> root) {
+    Handles->HideSelection();
+    emit OnCircuitReplaced();
     MacroStack.clear();
     ProbeTarget = nullptr;
     ProbeState = 0;
@@ -118,7 +123,7 @@ void TDigitalDrawing::ReplaceRoot(std::unique_ptr<TMacro> root) {
     CurrentMacro->Nested = false;
 }
 
-bool TDigitalDrawing::InsertFile(const QString& path, int x, int y, bool /*select*/) {
+bool TDigitalDrawing::InsertFile(const QString& path, int x, int y, bool select) {
     if (!QFileInfo::exists(path)) {
         TUserDialogs::Message(this, TUserDialogs::TKind::Information, MissingFileText(path));
         return false;
@@ -134,9 +139,16 @@ bool TDigitalDrawing::InsertFile(const QString& path, int x, int y, bool /*selec
 
     TMacro* macro = circuit->Root.release();
     PrepareMacroPart(*macro, QPoint(x, y), [this](QPoint p) { return Grid.SnapPoint(p); });
+    if (select) {
+        Handles->HideSelection();
+        InvalidateRect(macro->GetBounds().ToQRect());
+        Handles->SelectObject(macro);
+    }
     InvalidateRect(macro->GetBounds().ToQRect());
     CurrentMacro->Devices->AddChild(macro);
     ResetCircuit();
     SetModified(true);
+    Handles->repaint();
+    RecordEdit(QStringLiteral("Insert"));
     return true;
 }

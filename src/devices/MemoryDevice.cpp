@@ -126,6 +126,17 @@ void TMemoryDevice::Calculate(TCalcResult& result) {
         word = static_cast<uint16_t>(ReadData());
 }
 
+void TMemoryDevice::TrialCalculate(TCalcResult& result) {
+    result = TCalcResult{};
+    if (Bit0(Pin(ChipSelectIndex())->Level))
+        return;
+    if (IsRAM && !Bit0(Pin(ReadWriteIndex())->Level))
+        return;
+    const bool contended = Contended;
+    DriveData(Words[static_cast<size_t>(ReadAddress())], result);
+    Contended = contended;
+}
+
 void TMemoryDevice::Write(TSerializeWriter& writer) {
     TDevice::Write(writer);
     writer.WriteInteger(DataBits);

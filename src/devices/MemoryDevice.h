@@ -21,6 +21,8 @@ public:
     void Write(TSerializeWriter& writer) override;
     void Read(TSerializeReader& reader) override;
     void Calculate(TCalcResult& result) override;
+    // Drives what a read would drive; writes no word.
+    void TrialCalculate(TCalcResult& result) override;
 
     // Rebuilds shape and pins for the given type and size and empties the memory.
     void Configure(bool isRAM, int32_t addressBits, int32_t dataBits);

@@ -384,6 +384,43 @@ TPin* TWire::FindPin(TPinKind kind) {
     return found;
 }
 
+TPin* TWire::SearchNet(TPinKind kind) {
+    // Each search takes a new mark, so nothing needs clearing before or after it.
+    static uint64_t lastMark = 0;
+    const uint64_t mark = ++lastMark;
+    std::vector<TGraphicObject*>& stack = WalkStack();
+    const size_t base = stack.size();
+    SearchMark = mark;
+    stack.push_back(this);
+    TPin* found = nullptr;
+    while (stack.size() > base && !found) {
+        TGraphicObject* item = stack.back();
+        stack.pop_back();
+        if (TSolder* solder = AsSolder(item)) {
+            for (TWire* wire : {solder->Wire3, solder->Wire2, solder->Wire1})
+                if (wire && wire->SearchMark != mark) {
+                    wire->SearchMark = mark;
+                    stack.push_back(wire);
+                }
+            continue;
+        }
+        auto* wire = static_cast<TWire*>(item);
+        for (TGraphicObject* end : {wire->EndA, wire->EndB}) {
+            if (TPin* pin = AsPin(end)) {
+                if (pin->Kind == kind) {
+                    found = pin;
+                    break;
+                }
+            } else if (TSolder* solder = AsSolder(end); solder && solder->SearchMark != mark) {
+                solder->SearchMark = mark;
+                stack.push_back(solder);
+            }
+        }
+    }
+    stack.resize(base);
+    return found;
+}
+
 void TWire::Attach(TGraphicObject* end) {
     if (!AsPin(end) && !AsSolder(end))
         return;

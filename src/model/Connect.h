@@ -90,6 +90,7 @@ public:
     bool Visited = false;
     float X = 0;
     float Y = 0;
+    uint64_t SearchMark = 0; // see TWire::SearchNet
 };
 
 // A wire runs from end A (its first point) to end B (its last point); each end is a pin or a joint.
@@ -109,6 +110,9 @@ public:
     bool Propagate(TDevice* driver, int32_t level);
     // Searches the net from this wire for a pin of the given kind; leaves the Visited marks set.
     TPin* FindPin(TPinKind kind);
+    // The same search over the whole net with marks of its own: the Visited marks, which stop the
+    // floods of the current pass, are neither read nor changed.
+    TPin* SearchNet(TPinKind kind);
     // Only pins and solder joints attach.
     void Attach(TGraphicObject* end);
     void Detach(TGraphicObject* end);
@@ -132,6 +136,7 @@ public:
     bool Visited = false;
     TRect DirtyRect;
     bool Moved = false;
+    uint64_t SearchMark = 0;
 };
 
 // Every device calculation drives its outputs through here, so it is inline.

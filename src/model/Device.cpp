@@ -134,6 +134,12 @@ void TDevice::Calculate(TCalcResult& result) {
     result = TCalcResult{};
 }
 
+void TDevice::TrialCalculate(TCalcResult& result) {
+    const bool contended = Contended;
+    Calculate(result);
+    Contended = contended;
+}
+
 void TDevice::Reset() {
     for (TPin* pin : Pins->Items<TPin>())
         pin->Level = 0;

@@ -49,6 +49,9 @@ public:
     virtual void InteractiveDown() {}
     virtual void InteractiveUp() {}
     virtual void Calculate(TCalcResult& result);
+    // The calculation order's trial run: drives the outputs as Calculate does, but every state the
+    // device keeps (memory words, flip-flop states, the contention flag) stays as it was.
+    virtual void TrialCalculate(TCalcResult& result);
     virtual void Reset();
     virtual void ClearInputs(int32_t level);
     virtual void CollectDrivers(std::vector<TDevice*>& list);

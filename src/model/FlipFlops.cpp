@@ -25,6 +25,14 @@ void TFlipFlop::Reset() {
     QBar = 1;
 }
 
+void TFlipFlop::TrialCalculate(TCalcResult& result) {
+    const int32_t q = Q;
+    const int32_t qBar = QBar;
+    TDevice::TrialCalculate(result);
+    Q = q;
+    QBar = qBar;
+}
+
 void TFlipFlop::DriveOutputs(int32_t q, int32_t qBar, TCalcResult& result) {
     if (Pin(kPinQ)->SetLevel(this, q))
         result.Changed = true;
@@ -89,6 +97,16 @@ void TClockedFlipFlop::Reset() {
     SlaveQ = 0;
     SlaveQBar = 1;
     PowerOnClear = true;
+}
+
+void TClockedFlipFlop::TrialCalculate(TCalcResult& result) {
+    const int32_t slaveQ = SlaveQ;
+    const int32_t slaveQBar = SlaveQBar;
+    const bool powerOnClear = PowerOnClear;
+    TFlipFlop::TrialCalculate(result);
+    SlaveQ = slaveQ;
+    SlaveQBar = slaveQBar;
+    PowerOnClear = powerOnClear;
 }
 
 void TClockedFlipFlop::Calculate(TCalcResult& result) {

@@ -11,6 +11,7 @@ class TFlipFlop : public TDevice {
 public:
     TESSIVAR_KIND(TFlipFlop, kKindFlipFlop);
     TFlipFlop();
+    void TrialCalculate(TCalcResult& result) override;
     void Reset() override;
 
     int32_t Q = 0;
@@ -48,6 +49,7 @@ public:
     TESSIVAR_KIND(TClockedFlipFlop, kKindClockedFlipFlop);
     TClockedFlipFlop();
     void Calculate(TCalcResult& result) override;
+    void TrialCalculate(TCalcResult& result) override;
     void Reset() override;
     // Samples the inputs into the slave state; true when it was loaded.
     virtual bool SetSlaveInputs() = 0;

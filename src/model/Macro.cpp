@@ -1,12 +1,12 @@
 #include "model/Macro.h"
 
+#include "drawing/SafeFile.h"
 #include "model/Connect.h"
 #include "model/FlipFlops.h"
 #include "model/TagDevice.h"
 
 #include <QFile>
 #include <QPainter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <unordered_set>
@@ -17,15 +17,8 @@ constexpr int32_t kTemplateFileType = 60697;
 constexpr uint8_t kTemplateVersion = 20;
 constexpr uint32_t kLowWireColour = RGBColour(192, 192, 192);
 
-// The settling loop is bounded by passes, but macros nested inside each other multiply their
-// bounds: a few levels of oscillating macros could take longer than anyone waits. A step (and an
-// order build) gives up after this many device calculations and reports the circuit as not
-// settling, as the pass bound does.
-constexpr int64_t kStepBudget = 100'000'000;
-int64_t g_stepBudget = kStepBudget;
+// Every device calculation made by any step, for measuring.
 int64_t g_calculations = 0;
-int g_calculateDepth = 0;
-int g_buildDepth = 0;
 
 // Read lists must hold what the class rule files into them.
 void CheckListClasses(TSerializeReader& reader, const TMacro& macro, TGraphicList* list) {
@@ -287,29 +280,74 @@ int64_t TMacro::CalculationCount() {
     return g_calculations;
 }
 
+namespace {
+
+// A nested macro takes part in the step that calculates it; any other device calculates alone.
+inline void CalculateDevice(TStepState& step, TDevice* device, TCalcResult& result) {
+    if (device->Kinds() & kKindMacro)
+        static_cast<TMacro*>(device)->Settle(step, result);
+    else if (step.Trial)
+        device->TrialCalculate(result);
+    else
+        device->Calculate(result);
+}
+
+} // namespace
+
 void TMacro::Calculate(TCalcResult& result) {
-    if (g_calculateDepth == 0)
-        g_stepBudget = kStepBudget;
-    ++g_calculateDepth;
+    TStepState step{StepBudget, 0, false};
+    Settle(step, result);
+    g_calculations += step.Calculations;
+}
 
+void TMacro::TrialCalculate(TCalcResult& result) {
+    TStepState step{StepBudget, 0, true};
+    Settle(step, result);
+}
+
+void TMacro::Settle(TStepState& step, TCalcResult& result) {
     TCalcResult accumulated;
-    TCalcResult scratch;
-    bool stop = false;
+    if (!step.Trial)
+        CalculateInputs(step);
+    CalculateInboundTags(step);
+    RunPasses(step, accumulated);
+    if (!step.Trial)
+        for (TClockedFlipFlop* flipFlop : m_clockedFlipFlops)
+            flipFlop->SetSlaveInputs();
+    CalculateOutboundTags(step, accumulated);
+    if (!step.Trial) {
+        TCalcResult scratch;
+        for (TDevice* device : Outputs->Items<TDevice>())
+            device->Calculate(scratch);
+    }
+    step.Calculations += Outputs->ChildCount() + Tags->ChildCount();
+    result = accumulated;
+}
 
+void TMacro::CalculateInputs(TStepState& step) {
+    // Once per step, however often the enclosing loops calculate this macro.
     if (!Nested)
         SetInputsPending(true);
-    if (InputsPending) {
-        for (TDevice* device : Inputs->Items<TDevice>())
-            device->Calculate(scratch);
-        g_calculations += Inputs->ChildCount();
-        if (Nested)
-            InputsPending = false;
-    }
+    if (!InputsPending)
+        return;
+    TCalcResult scratch;
+    for (TDevice* device : Inputs->Items<TDevice>())
+        device->Calculate(scratch);
+    step.Calculations += Inputs->ChildCount();
+    if (Nested)
+        InputsPending = false;
+}
+
+void TMacro::CalculateInboundTags(TStepState& step) {
+    TCalcResult scratch;
     for (TTagDevice* tag : Tags->Items<TTagDevice>()) {
         if (tag->Direction == TTagDirection::Input || tag->Direction == TTagDirection::Undecided)
-            tag->Calculate(scratch);
+            CalculateDevice(step, tag, scratch);
     }
+}
 
+void TMacro::RunPasses(TStepState& step, TCalcResult& accumulated) {
+    bool stop = false;
     int passes = 0;
     do {
         accumulated.Changed = false;
@@ -319,71 +357,52 @@ void TMacro::Calculate(TCalcResult& result) {
         for (size_t i = 0; i < count && !stop; ++i) {
             TDevice* device = CalcOrder[i];
             TCalcResult local;
-            device->Calculate(local);
-            if (local.Changed) {
+            CalculateDevice(step, device, local);
+            if (local.Changed || local.Race || local.Contention) {
                 accumulated = local;
                 if (Displayed)
                     accumulated.Device = device;
-            }
-            if (local.Race) {
-                accumulated = local;
-                if (Displayed)
-                    accumulated.Device = device;
-                stop = true;
-            }
-            if (local.Contention) {
-                accumulated = local;
-                if (Displayed)
-                    accumulated.Device = device;
-                stop = true;
+                stop = local.Race || local.Contention;
             }
         }
         ++passes;
-        g_calculations += static_cast<int64_t>(count);
-        g_stepBudget -= static_cast<int64_t>(count) + 1;
-        if (g_stepBudget < 0 && !stop && accumulated.Changed)
+        step.Calculations += static_cast<int64_t>(count);
+        step.Budget -= static_cast<int64_t>(count) + 1;
+        if (step.Budget < 0 && !stop && accumulated.Changed)
             passes = std::max(passes, kMaxPasses + 1);
     } while (!stop && accumulated.Changed && passes <= kMaxPasses);
+    if (passes <= kMaxPasses)
+        return;
 
-    if (passes > kMaxPasses) {
-        TDevice* contended = nullptr;
-        if (!accumulated.Contention) {
-            accumulated.Changed = false;
-            for (TDevice* device : CalcOrder)
-                if (device->Contended) {
-                    contended = device;
-                    break;
-                }
-            if (contended)
-                accumulated.Device = Displayed ? contended : nullptr;
-        }
-        if (contended) {
-            accumulated.Contention = true;
-            accumulated.Changed = true;
-        } else {
-            accumulated.Race = true;
-        }
+    // The bound: a device that keeps refusing to drive a contended net makes it bus contention;
+    // anything else that never settles is a race, shown where the last pass left Device.
+    if (accumulated.Contention) {
+        accumulated.Race = true;
+        return;
     }
+    accumulated.Changed = false;
+    const auto contended = std::find_if(CalcOrder.begin(), CalcOrder.end(),
+                                        [](const TDevice* device) { return device->Contended; });
+    if (contended == CalcOrder.end()) {
+        accumulated.Race = true;
+        return;
+    }
+    accumulated.Device = Displayed ? *contended : nullptr;
+    accumulated.Contention = true;
+    accumulated.Changed = true;
+}
 
-    for (TClockedFlipFlop* flipFlop : m_clockedFlipFlops)
-        flipFlop->SetSlaveInputs();
-
+void TMacro::CalculateOutboundTags(TStepState& step, TCalcResult& accumulated) {
     for (TTagDevice* tag : Tags->Items<TTagDevice>()) {
-        if (tag->Direction == TTagDirection::Output || tag->Direction == TTagDirection::Bidirectional) {
-            TCalcResult local;
-            tag->Calculate(local);
-            if (local.Changed)
-                accumulated = local;
-            if (tag->Contended)
-                Contended = true;
-        }
+        if (tag->Direction != TTagDirection::Output && tag->Direction != TTagDirection::Bidirectional)
+            continue;
+        TCalcResult local;
+        CalculateDevice(step, tag, local);
+        if (local.Changed)
+            accumulated = local;
+        if (tag->Contended)
+            Contended = true;
     }
-    for (TDevice* device : Outputs->Items<TDevice>())
-        device->Calculate(scratch);
-    g_calculations += Outputs->ChildCount() + Tags->ChildCount();
-
-    --g_calculateDepth;
-    result = accumulated;
 }
 
 void TMacro::Reset() {
@@ -426,30 +445,23 @@ void TMacro::ClearInputs(int32_t) {
 }
 
 void TMacro::BuildCalcOrder() {
-    if (g_buildDepth == 0) {
-        g_stepBudget = kStepBudget;
-        // Drivers recorded before an edit may name devices that no longer exist.
-        ClearDrivers();
-    }
-    ++g_buildDepth;
-    BuildOrder(true);
-    --g_buildDepth;
+    // Drivers recorded before an edit may name devices that no longer exist.
+    ClearDrivers();
+    TStepState step{StepBudget, 0, true};
+    BuildOrder(step, true);
 }
 
-void TMacro::BuildOrder(bool refreshInner) {
-    // Dry run: every driven input pin records its driver.
+void TMacro::BuildOrder(TStepState& step, bool refreshInner) {
+    // Trial run: every driven input pin records its driver.
     TCalcResult scratch;
     ClearVisited(false);
     for (TSerialize* item : *Devices->Children) {
         if (TMacro* macro = KindCast<TMacro>(item)) {
             if (refreshInner)
-                macro->BuildOrder(true);
-            // The dry run leaves clocks and sequences alone, so after a reset every clock of the
-            // circuit, nested or not, starts from its first level at the first step.
-            macro->SetInputsPending(false);
-            macro->Calculate(scratch);
+                macro->BuildOrder(step, true);
+            macro->Settle(step, scratch);
         } else if (TDevice* device = KindCast<TDevice>(item)) {
-            device->Calculate(scratch);
+            device->TrialCalculate(scratch);
         }
     }
 
@@ -475,7 +487,7 @@ void TMacro::BuildOrder(bool refreshInner) {
         // the order its own build gave them: rebuilding them again at every level would cost time
         // exponential in the nesting depth.
         if (TMacro* macro = KindCast<TMacro>(candidate))
-            macro->BuildOrder(false);
+            macro->BuildOrder(step, false);
         CalcOrder.push_back(candidate);
         if (TClockedFlipFlop* flipFlop = KindCast<TClockedFlipFlop>(candidate))
             m_clockedFlipFlops.push_back(flipFlop);
@@ -508,9 +520,6 @@ void TMacro::PaintValues(QPainter& dc) {
 // Template files
 
 void TMacro::SaveTemplate(const QString& fileName) {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EWriteError(file.errorString().toStdString());
     TGraphicList pins;
     for (int i = 0; i < PinCount(); ++i) {
         auto* copy = new TMacroPin;
@@ -520,17 +529,15 @@ void TMacro::SaveTemplate(const QString& fileName) {
         copy->UpdateVertices();
         pins.AddChild(copy);
     }
-    {
-        TSerializeWriter writer(&file);
+    SaveFileSafely(fileName, [&](QIODevice& device) {
+        TSerializeWriter writer(&device);
         writer.FileType = kTemplateFileType;
         writer.Version = kTemplateVersion;
         writer.WriteSignature();
         writer.WriteObject(Children.get());
         writer.WriteObject(&pins);
         writer.Finish();
-    }
-    if (!file.commit())
-        throw EWriteError(file.errorString().toStdString());
+    });
 }
 
 void TMacro::LoadTemplate(const QString& fileName) {

@@ -16,6 +16,14 @@ class QIODevice;
 class TTagDevice;
 class TClockedFlipFlop;
 
+// What one step, or one build of the calculation order, carries through every macro it
+// calculates. The outermost calculation owns it, so two circuits can step side by side.
+struct TStepState {
+    int64_t Budget = 0;       // device calculations left before the step gives up
+    int64_t Calculations = 0; // device calculations made so far
+    bool Trial = false;       // the order's trial run: inputs stay, stored states stay
+};
+
 class TMacro : public TDevice {
 public:
     TESSIVAR_CLASS(TMacro)
@@ -35,7 +43,11 @@ public:
     FloatRect GetExtent() override;
     void DeleteChild(TGraphicObject* child) override;
 
+    // One step from this macro down (the root's step).
     void Calculate(TCalcResult& result) override;
+    void TrialCalculate(TCalcResult& result) override;
+    // Calculates the macro as part of a step that an enclosing macro, or this one, owns.
+    void Settle(TStepState& step, TCalcResult& result);
     void Reset() override;
     void ClearInputs(int32_t level) override;
     void ClearDrivers() override;
@@ -83,9 +95,19 @@ public:
     static int64_t CalculationCount();
 
     static constexpr int kMaxPasses = 200;
+    // Nested macros multiply their pass bounds: a few levels of oscillating macros could take
+    // longer than anyone waits. A step, and an order build, started from this macro gives up after
+    // this many device calculations and reports the circuit as not settling.
+    static constexpr int64_t kStepBudget = 100'000'000;
+    int64_t StepBudget = kStepBudget;
 
 private:
-    void BuildOrder(bool refreshInner);
+    void BuildOrder(TStepState& step, bool refreshInner);
+    void CalculateInputs(TStepState& step);
+    void CalculateInboundTags(TStepState& step);
+    // Passes over the order until nothing changes, a fault stops them or the bound is reached.
+    void RunPasses(TStepState& step, TCalcResult& accumulated);
+    void CalculateOutboundTags(TStepState& step, TCalcResult& accumulated);
     // The six lists in drawing and moving order.
     std::array<TGraphicList*, 6> DrawOrder() const;
     // The six lists in hit-testing and collecting order.

@@ -99,11 +99,13 @@ bool TTagDevice::DetermineDirection() {
     TMacroPin* outline = MacroPin->Partner;
     if (!outline || Direction != TTagDirection::Undecided || !outline->Wire)
         return false;
-    if (outline->Wire->FindPin(TPinKind::Output)) {
+    // Searched with marks of its own: the outside net may still have to be flooded in this pass,
+    // and the second search must see the whole net again.
+    if (outline->Wire->SearchNet(TPinKind::Output)) {
         Direction = TTagDirection::Input;
         return true;
     }
-    if (outline->Wire->FindPin(TPinKind::Input)) {
+    if (outline->Wire->SearchNet(TPinKind::Input)) {
         Direction = TTagDirection::Output;
         return true;
     }

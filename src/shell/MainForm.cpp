@@ -75,69 +75,126 @@ QAction* TMainForm::NewAction(const QString& name, const QString& text, const QS
     return action;
 }
 
+QAction* TMainForm::Action(const char* name) const {
+    return findChild<QAction*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+}
+
+namespace {
+
+constexpr int kNoIcon = -1;
+
+// One command of the main window. Field and Slot may be empty: the command is then found by its
+// name, or does nothing until its window exists.
+struct TActionRow {
+    QAction* TMainForm::*Field;
+    const char* Name;
+    const char* Text;
+    const char* Hint;
+    const char* Shortcut; // portable key text
+    int Icon;             // a QStyle::StandardPixmap, or kNoIcon
+    bool Checkable;
+    void (TMainForm::*Slot)();
+};
+
+} // namespace
+
 void TMainForm::CreateActions() {
+    using F = TMainForm;
+    static const TActionRow rows[] = {
+        {&F::m_speedNew, "SpeedNew", "&New Circuit", "New", "Ctrl+N", QStyle::SP_FileIcon, false, nullptr},
+        {&F::m_speedOpen, "SpeedOpen", "&Open", "Open", "Ctrl+O", QStyle::SP_DialogOpenButton, false,
+         nullptr},
+        {&F::m_speedSave, "SpeedSave", "&Save", "Save", "Ctrl+S", QStyle::SP_DialogSaveButton, false,
+         &F::SpeedSaveClick},
+        {&F::m_menuSaveAs, "MenuSaveAs", "S&ave As...", nullptr, nullptr, kNoIcon, false, nullptr},
+        {&F::m_menuExit, "MenuExit", "E&xit", nullptr, nullptr, kNoIcon, false, nullptr},
+        {&F::m_speedCut, "SpeedCut", "&Cut", "Cut", "Ctrl+X", kNoIcon, false, nullptr},
+        {&F::m_speedCopy, "SpeedCopy", "C&opy", "Copy", "Ctrl+C", kNoIcon, false, nullptr},
+        {&F::m_speedPaste, "SpeedPaste", "&Paste", "Paste", "Ctrl+V", kNoIcon, false, nullptr},
+        {nullptr, "MenuDelete", "&Delete", nullptr, "Del", kNoIcon, false, nullptr},
+        {nullptr, "MenuSelectAll", "&Select All", nullptr, "Ctrl+A", kNoIcon, false, nullptr},
+        {&F::m_speedPrint, "SpeedPrint", "Print", "Print", nullptr, QStyle::SP_FileDialogDetailedView, false,
+         nullptr},
+        {&F::m_menuPrintSetup, "MenuPrintSetup", "Print Set&up...", nullptr, nullptr, kNoIcon, false,
+         nullptr},
+        {&F::m_menuPrintPreview, "MenuPrintPreview", "Print Pre&view...", nullptr, nullptr, kNoIcon, false,
+         nullptr},
+        {&F::m_menuPrint, "MenuPrint", "&Print", nullptr, "Ctrl+P", kNoIcon, false, nullptr},
+
+        // Run control: the checked states of SpeedRun and SpeedPause are the run state.
+        {&F::m_speedRun, "SpeedRun", "Run", "Run", nullptr, QStyle::SP_MediaPlay, true, &F::SpeedRunClick},
+        {&F::m_speedPause, "SpeedPause", "Pause", "Pause", nullptr, QStyle::SP_MediaPause, true,
+         &F::SpeedPauseClick},
+        {&F::m_speedStop, "SpeedStop", "Stop", "Stop", nullptr, QStyle::SP_MediaStop, false,
+         &F::SpeedStopClick},
+        {&F::m_speedStep, "SpeedStep", "Step", "Step", nullptr, QStyle::SP_MediaSkipForward, false,
+         &F::SpeedStepClick},
+        {&F::m_menuRun, "MenuRun", "&Run", nullptr, "F9", kNoIcon, false, &F::MenuRunClick},
+        {&F::m_menuStop, "MenuStop", "&Stop", nullptr, "F10", kNoIcon, false, &F::SpeedStopClick},
+        {&F::m_menuPause, "MenuPause", "&Pause", nullptr, "F11", kNoIcon, false, &F::MenuPauseClick},
+        {&F::m_menuStep, "MenuStep", "S&tep Circuit", nullptr, "F12", kNoIcon, false, &F::SpeedStepClick},
+
+        // Tool modes.
+        {&F::m_speedPointer, "SpeedPointer", "Object Selector", "Object Selector", nullptr,
+         QStyle::SP_ArrowUp, true, nullptr},
+        {&F::m_speedInteraction, "SpeedInteraction", "Object Interaction", "Object Interaction", nullptr,
+         kNoIcon, true, nullptr},
+        {&F::m_speedProbe, "SpeedProbe", "Logic Probe", "Logic Probe", nullptr, kNoIcon, true, nullptr},
+
+        {&F::m_speedPartsCentre, "SpeedPartsCentre", "Parts Centre  ", "Show Parts Centre", nullptr, kNoIcon,
+         false, nullptr},
+        {&F::m_speedCloseMacro, "SpeedCloseMacro", "Close Macro  ", "Close Macro", nullptr, kNoIcon, false,
+         &F::SpeedCloseMacroClick},
+        {&F::m_menuShowGrid, "MenuShowGrid", "&Show Grid", nullptr, nullptr, kNoIcon, true,
+         &F::MenuShowGridClick},
+        {&F::m_menuSnapToGrid, "MenuSnapToGrid", "S&nap To Grid", nullptr, nullptr, kNoIcon, true,
+         &F::MenuSnapToGridClick},
+        {&F::m_menuGridSetup, "MenuGridSetup", "&Grid Setup...", nullptr, nullptr, kNoIcon, false, nullptr},
+
+        {nullptr, "ToolsLogicHistory", "Logic &History...", nullptr, nullptr, kNoIcon, false, nullptr},
+        {nullptr, "ToolsTemplateEditor", "&Template Editor...", nullptr, nullptr, kNoIcon, false, nullptr},
+        {nullptr, "OptionsAttachDatasheet", "&Attach Datasheet...", nullptr, nullptr, kNoIcon, false,
+         nullptr},
+        {nullptr, "OptionsNameMacro", "&Name Macro...", nullptr, nullptr, kNoIcon, false, nullptr},
+        {nullptr, "OptionsSetDatasheetPath", "&Set Datasheet Path...", nullptr, nullptr, kNoIcon, false,
+         nullptr},
+        {nullptr, "MenuHelpTopics", "&Help Topics...", nullptr, nullptr, kNoIcon, false, nullptr},
+        {nullptr, "MenuAbout", "&About...", nullptr, nullptr, kNoIcon, false, nullptr},
+    };
+
     QStyle* style = this->style();
+    for (const TActionRow& row : rows) {
+        QAction* action = NewAction(QString::fromLatin1(row.Name), QString::fromLatin1(row.Text),
+                                    row.Hint ? QString::fromLatin1(row.Hint) : QString());
+        if (row.Shortcut)
+            action->setShortcut(QKeySequence(QString::fromLatin1(row.Shortcut)));
+        if (row.Icon != kNoIcon)
+            action->setIcon(style->standardIcon(static_cast<QStyle::StandardPixmap>(row.Icon)));
+        action->setCheckable(row.Checkable);
+        if (row.Field)
+            this->*row.Field = action;
+        if (row.Slot)
+            connect(action, &QAction::triggered, this, row.Slot);
+    }
 
-    m_speedNew = NewAction("SpeedNew", "&New Circuit", "New");
-    m_speedNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    m_speedNew->setIcon(style->standardIcon(QStyle::SP_FileIcon));
-    m_speedOpen = NewAction("SpeedOpen", "&Open", "Open");
-    m_speedOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    m_speedOpen->setIcon(style->standardIcon(QStyle::SP_DialogOpenButton));
-    m_speedSave = NewAction("SpeedSave", "&Save", "Save");
-    m_speedSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    m_speedSave->setIcon(style->standardIcon(QStyle::SP_DialogSaveButton));
-    connect(m_speedSave, &QAction::triggered, this, &TMainForm::SpeedSaveClick);
-    m_menuSaveAs = NewAction("MenuSaveAs", "S&ave As...");
-    m_menuExit = NewAction("MenuExit", "E&xit");
     connect(m_menuExit, &QAction::triggered, this, &QWidget::close);
-    m_speedCut = NewAction("SpeedCut", "&Cut", "Cut");
-    m_speedCut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
-    m_speedCopy = NewAction("SpeedCopy", "C&opy", "Copy");
-    m_speedCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    m_speedPaste = NewAction("SpeedPaste", "&Paste", "Paste");
-    m_speedPaste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
-    m_speedPrint = NewAction("SpeedPrint", "Print", "Print");
-    m_speedPrint->setIcon(style->standardIcon(QStyle::SP_FileDialogDetailedView));
-    m_menuPrintSetup = NewAction("MenuPrintSetup", "Print Set&up...");
-    m_menuPrintPreview = NewAction("MenuPrintPreview", "Print Pre&view...");
-    m_menuPrint = NewAction("MenuPrint", "&Print");
-    m_menuPrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    QAction* deleteAction = NewAction("MenuDelete", "&Delete");
-    deleteAction->setShortcut(QKeySequence(Qt::Key_Delete));
-    QAction* selectAll = NewAction("MenuSelectAll", "&Select All");
-    selectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
-    m_editActions = {m_speedCut, m_speedCopy, m_speedPaste, deleteAction, selectAll};
-    m_laterActions = {m_speedNew, m_speedOpen, m_menuSaveAs, deleteAction, selectAll};
-
-    // Run control: the Down states of SpeedRun and SpeedPause are the run state.
-    m_speedRun = NewAction("SpeedRun", "Run", "Run");
-    m_speedRun->setCheckable(true);
-    m_speedRun->setIcon(style->standardIcon(QStyle::SP_MediaPlay));
-    connect(m_speedRun, &QAction::triggered, this, &TMainForm::SpeedRunClick);
-    m_speedPause = NewAction("SpeedPause", "Pause", "Pause");
-    m_speedPause->setCheckable(true);
-    m_speedPause->setIcon(style->standardIcon(QStyle::SP_MediaPause));
-    connect(m_speedPause, &QAction::triggered, this, &TMainForm::SpeedPauseClick);
-    m_speedStop = NewAction("SpeedStop", "Stop", "Stop");
-    m_speedStop->setIcon(style->standardIcon(QStyle::SP_MediaStop));
-    connect(m_speedStop, &QAction::triggered, this, &TMainForm::SpeedStopClick);
-    m_speedStep = NewAction("SpeedStep", "Step", "Step");
-    m_speedStep->setIcon(style->standardIcon(QStyle::SP_MediaSkipForward));
-    connect(m_speedStep, &QAction::triggered, this, &TMainForm::SpeedStepClick);
-
-    m_menuRun = NewAction("MenuRun", "&Run");
-    m_menuRun->setShortcut(QKeySequence(Qt::Key_F9));
-    connect(m_menuRun, &QAction::triggered, this, &TMainForm::MenuRunClick);
-    m_menuStop = NewAction("MenuStop", "&Stop");
-    m_menuStop->setShortcut(QKeySequence(Qt::Key_F10));
-    connect(m_menuStop, &QAction::triggered, this, &TMainForm::SpeedStopClick);
-    m_menuPause = NewAction("MenuPause", "&Pause");
-    m_menuPause->setShortcut(QKeySequence(Qt::Key_F11));
-    connect(m_menuPause, &QAction::triggered, this, &TMainForm::MenuPauseClick);
-    m_menuStep = NewAction("MenuStep", "S&tep Circuit");
-    m_menuStep->setShortcut(QKeySequence(Qt::Key_F12));
-    connect(m_menuStep, &QAction::triggered, this, &TMainForm::SpeedStepClick);
+    connect(Action("MenuHelpTopics"), &QAction::triggered, this, [] { ShowHelpFile(HelpFilePath()); });
+    m_editActions = {m_speedCut, m_speedCopy, m_speedPaste, Action("MenuDelete"), Action("MenuSelectAll")};
+    m_laterActions = {m_speedNew,
+                      m_speedOpen,
+                      m_menuSaveAs,
+                      Action("MenuDelete"),
+                      Action("MenuSelectAll"),
+                      m_speedInteraction,
+                      m_speedProbe,
+                      m_speedPartsCentre,
+                      m_menuGridSetup,
+                      Action("ToolsLogicHistory"),
+                      Action("ToolsTemplateEditor"),
+                      Action("OptionsAttachDatasheet"),
+                      Action("OptionsNameMacro"),
+                      Action("OptionsSetDatasheetPath"),
+                      Action("MenuAbout")};
 
     m_menuClockSpeed = new QMenu(QStringLiteral("&Clock Speed"), this);
     m_menuClockSpeed->setObjectName(QStringLiteral("MenuClockSpeed"));
@@ -167,22 +224,14 @@ void TMainForm::CreateActions() {
     connect(m_popFullCycle, &QAction::triggered, this, [this] { HalfCycleStep = false; });
     m_speedStep->setMenu(m_popupStep);
 
-    // Tool modes. Interaction and probing need mouse editing on the canvas.
     m_modeGroup = new QActionGroup(this);
-    m_speedPointer = NewAction("SpeedPointer", "Object Selector", "Object Selector");
-    m_speedInteraction = NewAction("SpeedInteraction", "Object Interaction", "Object Interaction");
-    m_speedProbe = NewAction("SpeedProbe", "Logic Probe", "Logic Probe");
-    for (QAction* mode : {m_speedPointer, m_speedInteraction, m_speedProbe}) {
-        mode->setCheckable(true);
+    for (QAction* mode : {m_speedPointer, m_speedInteraction, m_speedProbe})
         m_modeGroup->addAction(mode);
-    }
-    m_speedPointer->setIcon(style->standardIcon(QStyle::SP_ArrowUp));
     m_speedPointer->setChecked(true);
     connect(m_speedPointer, &QAction::triggered, this,
             [this] { CircuitCanvas->SetSelectMode(m_speedPointer->isChecked()); });
-    m_laterActions << m_speedInteraction << m_speedProbe;
 
-    // Part buttons: at most one is down. Placing parts arrives with mouse editing.
+    // Part buttons: at most one is down.
     m_partGroup = new QActionGroup(this);
     m_partGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     for (const TPartButton& button : PartButtons()) {
@@ -195,25 +244,25 @@ void TMainForm::CreateActions() {
     }
     m_laterActions << m_partActions;
 
-    m_speedPartsCentre = NewAction("SpeedPartsCentre", "Parts Centre  ", "Show Parts Centre");
-    m_speedCloseMacro = NewAction("SpeedCloseMacro", "Close Macro  ", "Close Macro");
-    connect(m_speedCloseMacro, &QAction::triggered, this, &TMainForm::SpeedCloseMacroClick);
-    m_laterActions << m_speedPartsCentre;
-
-    m_menuShowGrid = NewAction("MenuShowGrid", "&Show Grid");
-    m_menuShowGrid->setCheckable(true);
     m_menuShowGrid->setChecked(true);
-    connect(m_menuShowGrid, &QAction::triggered, this, [this](bool checked) {
-        CircuitCanvas->Grid.ShowGrid = checked;
-        CircuitCanvas->InvalidateAll();
-    });
-    m_menuSnapToGrid = NewAction("MenuSnapToGrid", "S&nap To Grid");
-    m_menuSnapToGrid->setCheckable(true);
     m_menuSnapToGrid->setChecked(true);
-    connect(m_menuSnapToGrid, &QAction::triggered, this,
-            [this](bool checked) { CircuitCanvas->Grid.Snap = checked; });
-    m_menuGridSetup = NewAction("MenuGridSetup", "&Grid Setup...");
-    m_laterActions << m_menuGridSetup;
+}
+
+void TMainForm::MenuViewClick() {
+    m_menuShowGrid->setChecked(CircuitCanvas->Grid.ShowGrid);
+    m_menuSnapToGrid->setChecked(CircuitCanvas->Grid.Snap);
+}
+
+void TMainForm::MenuShowGridClick() {
+    TGrid grid = CircuitCanvas->Grid;
+    grid.ShowGrid = m_menuShowGrid->isChecked();
+    CircuitCanvas->SetGrid(grid);
+}
+
+void TMainForm::MenuSnapToGridClick() {
+    TGrid grid = CircuitCanvas->Grid;
+    grid.Snap = m_menuSnapToGrid->isChecked();
+    CircuitCanvas->SetGrid(grid);
 }
 
 void TMainForm::CreateMenus() {
@@ -241,9 +290,9 @@ void TMainForm::CreateMenus() {
     edit->addAction(m_speedCopy);
     edit->addAction(m_speedPaste);
     edit->addSeparator();
-    edit->addAction(m_editActions[3]);
+    edit->addAction(Action("MenuDelete"));
     edit->addSeparator();
-    edit->addAction(m_editActions[4]);
+    edit->addAction(Action("MenuSelectAll"));
 
     QMenu* circuit = menuBar()->addMenu(QStringLiteral("&Circuit"));
     circuit->setObjectName(QStringLiteral("MenuCircuit"));
@@ -261,10 +310,7 @@ void TMainForm::CreateMenus() {
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     view->setObjectName(QStringLiteral("MenuView"));
-    connect(view, &QMenu::aboutToShow, this, [this] {
-        m_menuShowGrid->setChecked(CircuitCanvas->Grid.ShowGrid);
-        m_menuSnapToGrid->setChecked(CircuitCanvas->Grid.Snap);
-    });
+    connect(view, &QMenu::aboutToShow, this, &TMainForm::MenuViewClick);
     view->addAction(m_menuShowGrid);
     view->addAction(m_menuSnapToGrid);
     view->addSeparator();
@@ -272,32 +318,20 @@ void TMainForm::CreateMenus() {
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->setObjectName(QStringLiteral("MenuTools"));
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->setObjectName(QStringLiteral("MenuHelp"));
-    for (const auto& [menu, name, caption] : {std::tuple{tools, "ToolsLogicHistory", "Logic &History..."},
-                                              std::tuple{tools, "ToolsTemplateEditor", "&Template Editor..."},
-                                              std::tuple{help, "MenuAbout", "&About..."}}) {
-        QAction* action = NewAction(name, caption);
-        menu->addAction(action);
-        m_laterActions << action;
-    }
+    tools->addAction(Action("ToolsLogicHistory"));
+    tools->addAction(Action("ToolsTemplateEditor"));
     tools->addSeparator();
     QMenu* options = tools->addMenu(QStringLiteral("&Options"));
     options->setObjectName(QStringLiteral("MenuOptions"));
-    for (const auto& [name, caption] : {std::pair{"OptionsAttachDatasheet", "&Attach Datasheet..."},
-                                        std::pair{"OptionsNameMacro", "&Name Macro..."}, std::pair{"", ""},
-                                        std::pair{"OptionsSetDatasheetPath", "&Set Datasheet Path..."}}) {
-        if (!*name) {
-            options->addSeparator();
-            continue;
-        }
-        QAction* action = NewAction(name, caption);
-        options->addAction(action);
-        m_laterActions << action;
-    }
-    QAction* helpTopics = NewAction("MenuHelpTopics", "&Help Topics...");
-    connect(helpTopics, &QAction::triggered, this, [] { ShowHelpFile(HelpFilePath()); });
-    help->insertAction(help->actions().constFirst(), helpTopics);
+    options->addAction(Action("OptionsAttachDatasheet"));
+    options->addAction(Action("OptionsNameMacro"));
+    options->addSeparator();
+    options->addAction(Action("OptionsSetDatasheetPath"));
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("MenuHelp"));
+    help->addAction(Action("MenuHelpTopics"));
+    help->addAction(Action("MenuAbout"));
 }
 
 void TMainForm::CreateToolBars() {
@@ -385,8 +419,6 @@ void TMainForm::showEvent(QShowEvent* event) {
 void TMainForm::FormShow() {
     ReadSettings();
     CircuitCanvas->SetSelectMode(m_speedPointer->isChecked());
-    CircuitCanvas->Grid.ShowGrid = m_menuShowGrid->isChecked();
-    CircuitCanvas->Grid.Snap = m_menuSnapToGrid->isChecked();
     UpdatePrintCommands();
     OpenFromCommandLine();
 }
@@ -425,7 +457,9 @@ bool TMainForm::FormClose() {
                                       QString::fromLatin1(kChangedQuestion),
                                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
         case QMessageBox::Yes:
-            SpeedSaveClick();
+            // A save that failed must not let the circuit go with the window.
+            if (!SaveCommand())
+                return false;
             break;
         case QMessageBox::No:
             break;
@@ -448,12 +482,16 @@ void TMainForm::changeEvent(QEvent* event) {
 // File commands
 
 void TMainForm::SpeedSaveClick() {
+    SaveCommand();
+}
+
+bool TMainForm::SaveCommand() {
     UpdateActions();
     const bool levelOpen = CircuitCanvas->MacroOpen();
     if (levelOpen &&
         TUserDialogs::Message(this, TUserDialogs::TKind::Warning, QString::fromLatin1(kLevelQuestion),
                               QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
-        return;
+        return true;
     QString path = CircuitCanvas->FileName;
     const bool ask = path.isEmpty() || levelOpen;
     if (ask) {
@@ -466,24 +504,24 @@ void TMainForm::SpeedSaveClick() {
         request.ConfirmOverwrite = true;
         path = TUserDialogs::SaveFileName(this, request);
         if (path.isEmpty())
-            return;
+            return true;
         RepaintWindows();
     }
     try {
         CircuitCanvas->SaveToFile(path);
     } catch (const EWriteError& error) {
         TUserDialogs::Message(this, TUserDialogs::TKind::Error, QString::fromStdString(error.what()));
-        return;
+        return false;
     }
     if (ask) {
         SetTitleFromFile();
         m_saveFolder.clear();
     }
+    return true;
 }
 
 void TMainForm::SpeedCloseMacroClick() {
-    CircuitCanvas->CurrentMacro->Closed = true;
-    CircuitCanvas->CloseMacro();
+    CircuitCanvas->CloseMacroLevel();
     emit HistoryDevicesChanged();
     m_speedPointer->setChecked(true);
     CircuitCanvas->SetSelectMode(true);

@@ -30,6 +30,7 @@ public:
         int Left = 0;
         bool Visible = false;
         bool StatusVisible = false;
+        bool Maximized = false;
     };
 
     // The program's arguments after its own name; read at the first show.
@@ -59,6 +60,11 @@ public:
     // File commands.
     void SpeedSaveClick();
     void SpeedCloseMacroClick();
+
+    // View menu.
+    void MenuViewClick();
+    void MenuShowGridClick();
+    void MenuSnapToGridClick();
 
     QStringList FileHistory; // newest first, at most kHistorySize
     QString HomeFolder;
@@ -99,7 +105,11 @@ private:
     void WriteSettings();
     void OpenFromCommandLine();
     void SetTitleFromFile();
+    // The Save command; false only when the file could not be written (declining the level question
+    // or the save dialog is no failure).
+    bool SaveCommand();
     QAction* NewAction(const QString& name, const QString& text, const QString& hint = {});
+    QAction* Action(const char* name) const;
 
     QStringList m_arguments;
     bool m_shown = false;

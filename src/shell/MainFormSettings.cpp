@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <vector>
 
 namespace {
 
@@ -69,107 +70,174 @@ int InRange(int value, int low, int high, int repaired) {
     return value < low || value > high ? repaired : value;
 }
 
+// The values of a window placement group, in the order a group reads and writes them.
+enum class TPlacementValue { Maximized, Width, Height, Top, Left, Visible, StatusVisible };
+
+const char* ValueName(TPlacementValue value) {
+    switch (value) {
+    case TPlacementValue::Maximized:
+        return "Maximized";
+    case TPlacementValue::Width:
+        return "Width";
+    case TPlacementValue::Height:
+        return "Height";
+    case TPlacementValue::Top:
+        return "Top";
+    case TPlacementValue::Left:
+        return "Left";
+    case TPlacementValue::Visible:
+        return "Visible";
+    case TPlacementValue::StatusVisible:
+        return "Status Visible";
+    }
+    return "";
+}
+
+// The placement's value as stored (a boolean as 0 or 1), and back.
+int Get(const TMainForm::TWindowPlacement& placement, TPlacementValue value) {
+    switch (value) {
+    case TPlacementValue::Maximized:
+        return placement.Maximized ? 1 : 0;
+    case TPlacementValue::Width:
+        return placement.Width;
+    case TPlacementValue::Height:
+        return placement.Height;
+    case TPlacementValue::Top:
+        return placement.Top;
+    case TPlacementValue::Left:
+        return placement.Left;
+    case TPlacementValue::Visible:
+        return placement.Visible ? 1 : 0;
+    case TPlacementValue::StatusVisible:
+        return placement.StatusVisible ? 1 : 0;
+    }
+    return 0;
+}
+
+void Set(TMainForm::TWindowPlacement& placement, TPlacementValue value, int number) {
+    switch (value) {
+    case TPlacementValue::Maximized:
+        placement.Maximized = number != 0;
+        break;
+    case TPlacementValue::Width:
+        placement.Width = number;
+        break;
+    case TPlacementValue::Height:
+        placement.Height = number;
+        break;
+    case TPlacementValue::Top:
+        placement.Top = number;
+        break;
+    case TPlacementValue::Left:
+        placement.Left = number;
+        break;
+    case TPlacementValue::Visible:
+        placement.Visible = number != 0;
+        break;
+    case TPlacementValue::StatusVisible:
+        placement.StatusVisible = number != 0;
+        break;
+    }
+}
+
+// One window's placement group. Reading takes the values in the given order; a maximized window's
+// other values are neither read nor written, so the normal placement stored before stays. When the
+// group or a value is missing, the values read so far stay and the defaulted ones are applied.
+struct TPlacementGroup {
+    QString Group;
+    std::vector<TPlacementValue> Order;
+    TMainForm::TWindowPlacement Defaults;
+    std::vector<TPlacementValue> Defaulted;
+
+    TMainForm::TWindowPlacement Read(QSettings& settings) const {
+        TGroupReader group(settings, Group);
+        TMainForm::TWindowPlacement read = Defaults;
+        for (TPlacementValue value : Order) {
+            const int number = group.Integer(QString::fromLatin1(ValueName(value)));
+            if (group.Failed)
+                break;
+            Set(read, value, number);
+            if (value == TPlacementValue::Maximized && number != 0)
+                return read;
+        }
+        if (group.Failed)
+            for (TPlacementValue value : Defaulted)
+                Set(read, value, Get(Defaults, value));
+        return read;
+    }
+
+    void Write(QSettings& settings, const TMainForm::TWindowPlacement& placement) const {
+        settings.beginGroup(Group);
+        for (TPlacementValue value : Order) {
+            settings.setValue(QString::fromLatin1(ValueName(value)), Get(placement, value));
+            if (value == TPlacementValue::Maximized && placement.Maximized)
+                break;
+        }
+        settings.endGroup();
+    }
+};
+
+using enum TPlacementValue;
+
+TPlacementGroup MainWindowGroup() {
+    const QSize screen = QGuiApplication::primaryScreen()
+                             ? QGuiApplication::primaryScreen()->geometry().size()
+                             : QSize(1024, 768);
+    TMainForm::TWindowPlacement defaults;
+    defaults.Top = screen.height() / 8;
+    defaults.Left = screen.width() / 8;
+    defaults.Width = screen.width() / 8 * 6;
+    defaults.Height = screen.height() / 8 * 6;
+    return {
+        kWindowGroup, {Maximized, Top, Left, Width, Height}, defaults, {Maximized, Top, Left, Width, Height}};
+}
+
+// A size read before a failure stays: only the position and the visibility have defaults.
+const TPlacementGroup kPartsCentrePlacement{kPartsCentreGroup,
+                                            {Width, Height, Top, Left, Visible, StatusVisible},
+                                            {398, 597, 32, 32, false, false, false},
+                                            {Top, Left, Visible, StatusVisible}};
+const TPlacementGroup kLogicHistoryPlacement{kLogicHistoryGroup,
+                                             {Width, Height, Top, Left, Visible},
+                                             {500, 186, 16, 16, false, false, false},
+                                             {Width, Height, Top, Left, Visible, StatusVisible}};
+
 } // namespace
 
 void TMainForm::ReadSettings() {
     QSettings settings;
 
-    // Window.
-    {
-        const QSize screen = QGuiApplication::primaryScreen()
-                                 ? QGuiApplication::primaryScreen()->geometry().size()
-                                 : QSize(1024, 768);
-        TGroupReader group(settings, kWindowGroup);
-        const bool maximized = group.Boolean(QStringLiteral("Maximized"));
-        int top = 0, left = 0, width = 0, height = 0;
-        if (!group.Failed && !maximized) {
-            top = group.Integer(QStringLiteral("Top"));
-            left = group.Integer(QStringLiteral("Left"));
-            width = group.Integer(QStringLiteral("Width"));
-            height = group.Integer(QStringLiteral("Height"));
-        }
-        if (group.Failed) {
-            top = screen.height() / 8;
-            left = screen.width() / 8;
-            width = screen.width() / 8 * 6;
-            height = screen.height() / 8 * 6;
-        }
-        if (!group.Failed && maximized) {
-            setWindowState(windowState() | Qt::WindowMaximized);
-        } else {
-            move(left, top);
-            resize(width, height);
-        }
+    const TWindowPlacement window = MainWindowGroup().Read(settings);
+    if (window.Maximized) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    } else {
+        move(window.Left, window.Top);
+        resize(window.Width, window.Height);
     }
 
-    // View.
+    TGrid grid = CircuitCanvas->Grid;
     {
         TGroupReader group(settings, kViewGroup);
-        TGrid& grid = CircuitCanvas->Grid;
         const bool showGrid = group.Boolean(QStringLiteral("Show Grid"));
         const bool snap = group.Boolean(QStringLiteral("Snap"));
         const int snapSize = group.Integer(QStringLiteral("Snap Size"));
         const int displaySize = group.Integer(QStringLiteral("Display Size"));
         const int angle = group.Integer(QStringLiteral("Angle"));
-        if (group.Failed) {
-            m_menuShowGrid->setChecked(true);
-            m_menuSnapToGrid->setChecked(true);
-            grid.SnapSize = 5;
-            grid.DisplaySize = 4;
-            grid.AngleStep = 10;
-        } else {
-            m_menuShowGrid->setChecked(showGrid);
-            m_menuSnapToGrid->setChecked(snap);
-            grid.SnapSize = snapSize;
-            grid.DisplaySize = displaySize;
-            grid.AngleStep = angle;
-        }
+        m_menuShowGrid->setChecked(group.Failed || showGrid);
+        m_menuSnapToGrid->setChecked(group.Failed || snap);
+        grid.SnapSize = group.Failed ? 5 : snapSize;
+        grid.DisplaySize = group.Failed ? 4 : displaySize;
+        grid.AngleStep = group.Failed ? 10 : angle;
     }
 
-    // Clock.
     {
         TGroupReader group(settings, kClockGroup);
         const int interval = group.Integer(QStringLiteral("Interval"));
         Clock->setInterval(group.Failed ? 100 : interval);
     }
 
-    // Parts centre and logic history windows.
-    {
-        TGroupReader group(settings, kPartsCentreGroup);
-        TWindowPlacement read{398, 597, 32, 32, false, false};
-        auto take = [&group](int& field, const char* name) {
-            const int value = group.Integer(QString::fromLatin1(name));
-            if (!group.Failed)
-                field = value;
-        };
-        int visible = 0, statusVisible = 0;
-        take(read.Width, "Width");
-        take(read.Height, "Height");
-        take(read.Top, "Top");
-        take(read.Left, "Left");
-        take(visible, "Visible");
-        take(statusVisible, "Status Visible");
-        read.Visible = visible != 0;
-        read.StatusVisible = statusVisible != 0;
-        if (group.Failed) {
-            // The defaults cover the position and the visibility; a size already read stays.
-            read.Top = 32;
-            read.Left = 32;
-            read.Visible = false;
-            read.StatusVisible = false;
-        }
-        PartsCentre = read;
-    }
-    {
-        TGroupReader group(settings, kLogicHistoryGroup);
-        TWindowPlacement read;
-        read.Width = group.Integer(QStringLiteral("Width"));
-        read.Height = group.Integer(QStringLiteral("Height"));
-        read.Top = group.Integer(QStringLiteral("Top"));
-        read.Left = group.Integer(QStringLiteral("Left"));
-        read.Visible = group.Boolean(QStringLiteral("Visible"));
-        LogicHistory = group.Failed ? TWindowPlacement{500, 186, 16, 16, false, false} : read;
-    }
+    PartsCentre = kPartsCentrePlacement.Read(settings);
+    LogicHistory = kLogicHistoryPlacement.Read(settings);
 
     // File history: every value present is taken, in the stored order, gaps skipped.
     FileHistory.clear();
@@ -190,10 +258,12 @@ void TMainForm::ReadSettings() {
     }
 
     // Values the grid set-up dialog and the clock speed menu could not have produced.
-    TGrid& grid = CircuitCanvas->Grid;
     grid.SnapSize = InRange(grid.SnapSize, 5, 60, 5);
     grid.DisplaySize = InRange(grid.DisplaySize, 1, 5, 2);
     grid.AngleStep = InRange(grid.AngleStep, 5, 90, 10);
+    grid.ShowGrid = m_menuShowGrid->isChecked();
+    grid.Snap = m_menuSnapToGrid->isChecked();
+    CircuitCanvas->SetGrid(grid);
     if (std::find(std::begin(kClockIntervals), std::end(kClockIntervals), Clock->interval()) ==
         std::end(kClockIntervals))
         Clock->setInterval(100);
@@ -203,18 +273,13 @@ void TMainForm::WriteSettings() {
     QSettings settings;
     auto flag = [](bool value) { return value ? 1 : 0; };
 
-    settings.beginGroup(kWindowGroup);
-    if (isMaximized()) {
-        // The normal placement stored last time stays for the next unmaximized start.
-        settings.setValue(QStringLiteral("Maximized"), 1);
-    } else {
-        settings.setValue(QStringLiteral("Maximized"), 0);
-        settings.setValue(QStringLiteral("Top"), pos().y());
-        settings.setValue(QStringLiteral("Left"), pos().x());
-        settings.setValue(QStringLiteral("Width"), width());
-        settings.setValue(QStringLiteral("Height"), height());
-    }
-    settings.endGroup();
+    TWindowPlacement window;
+    window.Maximized = isMaximized();
+    window.Top = pos().y();
+    window.Left = pos().x();
+    window.Width = width();
+    window.Height = height();
+    MainWindowGroup().Write(settings, window);
 
     const TGrid& grid = CircuitCanvas->Grid;
     settings.beginGroup(kViewGroup);
@@ -229,22 +294,8 @@ void TMainForm::WriteSettings() {
     settings.setValue(QStringLiteral("Interval"), Clock->interval());
     settings.endGroup();
 
-    settings.beginGroup(kPartsCentreGroup);
-    settings.setValue(QStringLiteral("Visible"), flag(PartsCentre.Visible));
-    settings.setValue(QStringLiteral("Top"), PartsCentre.Top);
-    settings.setValue(QStringLiteral("Left"), PartsCentre.Left);
-    settings.setValue(QStringLiteral("Width"), PartsCentre.Width);
-    settings.setValue(QStringLiteral("Height"), PartsCentre.Height);
-    settings.setValue(QStringLiteral("Status Visible"), flag(PartsCentre.StatusVisible));
-    settings.endGroup();
-
-    settings.beginGroup(kLogicHistoryGroup);
-    settings.setValue(QStringLiteral("Visible"), flag(LogicHistory.Visible));
-    settings.setValue(QStringLiteral("Top"), LogicHistory.Top);
-    settings.setValue(QStringLiteral("Left"), LogicHistory.Left);
-    settings.setValue(QStringLiteral("Width"), LogicHistory.Width);
-    settings.setValue(QStringLiteral("Height"), LogicHistory.Height);
-    settings.endGroup();
+    kPartsCentrePlacement.Write(settings, PartsCentre);
+    kLogicHistoryPlacement.Write(settings, LogicHistory);
 
     // Entries beyond the current history are left as they are.
     settings.beginGroup(kFileHistoryGroup);

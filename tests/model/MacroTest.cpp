@@ -1,5 +1,8 @@
 #include "TestCircuit.h"
 
+#include "devices/InputDevice.h"
+#include "devices/Interactive.h"
+#include "devices/OutputDevice.h"
 #include "model/Gates.h"
 #include "model/TagDevice.h"
 
@@ -206,4 +209,100 @@ TEST(Settle, DeletingADeviceTakesItOutOfTheOrder) {
     circuit.Root->BuildCalcOrder();
     EXPECT_EQ(circuit.Root->CalcOrder.size(), 1u);
     circuit.Step();
+}
+
+TEST(Settle, PassThroughMacroPassesLevelsFromTheFirstStep) {
+    // A part that only routes signals: each input tag is wired straight to an output tag. One
+    // output reaches its LED directly, the other two LEDs through a joint.
+    auto* macro = new TMacro;
+    macro->Closed = false;
+    TTestCircuit inside(macro);
+    std::vector<TTagDevice*> tags;
+    for (int i = 0; i < 4; ++i) {
+        tags.push_back(
+            inside.Add<TTagDevice>(static_cast<float>(50 * (i % 2)), static_cast<float>(50 * (i / 2))));
+        TTestCircuit::AddOutlinePin(macro, tags.back(), {i % 2 ? 20 : -20, 20 * (i / 2)}, i);
+    }
+    inside.Wire(tags[0]->GetPin(), tags[1]->GetPin());
+    inside.Wire(tags[2]->GetPin(), tags[3]->GetPin());
+    TTagDevice::ClassifyTags(macro);
+    macro->Closed = true;
+    macro->Nested = true;
+
+    TTestCircuit circuit;
+    circuit.Root->AddObject(macro);
+    circuit.Wire(circuit.Add<TSupply>(-100, 0)->Pin(0), macro->Pin(0));
+    circuit.Wire(circuit.Add<TSupply>(-100, 20)->Pin(0), macro->Pin(2));
+    auto* direct = circuit.Add<TLEDDevice>(100, 0);
+    circuit.Wire(macro->Pin(1), direct->Pin(0));
+    auto* joined1 = circuit.Add<TLEDDevice>(100, 40);
+    auto* joined2 = circuit.Add<TLEDDevice>(100, 60);
+    circuit.Joint({macro->Pin(3), joined1->Pin(0), joined2->Pin(0)});
+    circuit.Reset();
+    const TCalcResult result = circuit.Step();
+    EXPECT_FALSE(result.Race || result.Contention);
+    EXPECT_EQ(direct->LastLevel, 1);
+    EXPECT_EQ(joined1->LastLevel, 1);
+    EXPECT_EQ(joined2->LastLevel, 1);
+    EXPECT_EQ(tags[0]->Direction, TTagDirection::Input);
+    EXPECT_EQ(tags[3]->Direction, TTagDirection::Output);
+}
+
+TEST(Settle, ARaceAfterAResetIsNotReportedAsContention) {
+    // A tri-state buffer enabled only before Vcc first drives (an inverter of Vcc enables it) shares
+    // its net with a gate; a NAND ring starts oscillating when an interactive input is switched on.
+    TTestCircuit circuit;
+    auto* enable = circuit.Add<TNotGate>(0, 200);
+    auto* fixed = circuit.Add<T2AndGate>(0, 0);
+    auto* buffer = circuit.Add<TTriState>(0, 100);
+    circuit.Wire(circuit.Add<TSupply>(-100, 200)->Pin(0), enable->Pin(1));
+    circuit.Wire(enable->Pin(0), buffer->Pin(2));
+    circuit.Joint({fixed->Pin(0), buffer->Pin(1), circuit.Add<T2OrGate>(100, 50)->Pin(1)});
+    auto* ring = circuit.Add<T2NandGate>(0, 300);
+    auto* start = circuit.Add<TInteractiveInput>(-100, 300);
+    circuit.Wire(start->Pin(0), ring->Pin(1));
+    circuit.Wire(ring->Pin(0), ring->Pin(2));
+    circuit.Reset();
+    EXPECT_FALSE(circuit.Steps(3).Race);
+    start->InteractiveDown();
+    const TCalcResult result = circuit.Step();
+    EXPECT_TRUE(result.Race);
+    EXPECT_FALSE(result.Contention);
+    EXPECT_EQ(result.Device, ring);
+}
+
+TEST(Settle, LimitsOfTheLoop) {
+    // A ring gives up after exactly the bound's passes: one calculation per pass.
+    {
+        TTestCircuit circuit;
+        circuit.AddRing();
+        circuit.Reset();
+        const int64_t before = TMacro::CalculationCount();
+        EXPECT_TRUE(circuit.Step().Race);
+        EXPECT_EQ(TMacro::CalculationCount() - before, TMacro::kMaxPasses + 1);
+    }
+    // An oscillation through a part's tags (its output wired back to its input) is stopped by the
+    // step budget long before the bound.
+    {
+        TTestCircuit circuit;
+        TMacro* part = circuit.AddInverterMacro(0, 0);
+        circuit.Wire(part->Pin(1), part->Pin(0));
+        circuit.Root->StepBudget = 60;
+        circuit.Reset();
+        const int64_t before = TMacro::CalculationCount();
+        const TCalcResult result = circuit.Step();
+        EXPECT_TRUE(result.Race);
+        EXPECT_EQ(result.Device, part);
+        EXPECT_LT(TMacro::CalculationCount() - before, 2 * circuit.Root->StepBudget);
+    }
+    // Contention inside a closed part, shown from the root, names the part.
+    {
+        TTestCircuit circuit;
+        TMacro* part = circuit.AddInverterMacro(0, 0);
+        TTestCircuit(part).AddBusFight();
+        circuit.Reset();
+        const TCalcResult result = circuit.Step();
+        EXPECT_TRUE(result.Contention);
+        EXPECT_EQ(result.Device, part);
+    }
 }
