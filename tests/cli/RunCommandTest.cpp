@@ -145,6 +145,8 @@ TEST_F(CliTest, UnreadableFilesExitWithTwoAndTheEditorsTexts) {
         {WriteBytes(QStringLiteral("template.tvt"), otherType), "This is not a valid Tessivar file."},
         {WriteBytes(QStringLiteral("cut.tvm"), bytes.left(bytes.size() / 2)),
          "An error has occurred trying to read this Tessivar file."},
+        // Endless input is read up to the size limit, not until memory runs out.
+        {QStringLiteral("/dev/zero"), "An error has occurred trying to read this Tessivar file."},
     };
     for (const auto& [file, text] : cases) {
         for (const char* command : {"run", "info"}) {
