@@ -187,6 +187,8 @@ signals:
     void OnObjectDeSelected();
     void OnObjectDblClick(TGraphicObject* object);
     void OnEndDrawing();
+    // An object of the circuit is about to be destroyed by an edit: a window showing it must let go.
+    void OnObjectDeleting(TGraphicObject* object);
     // The whole circuit was replaced (loading, a new circuit, undo, redo): windows that refer to
     // its objects must let go of them. Raised while the old objects still exist.
     void OnCircuitReplaced();
