@@ -252,6 +252,7 @@ private:
     void ReportFault(const TCalcResult& result, const char* pointedText, const char* higherText);
 
     std::unique_ptr<TMacro> m_root;
+    std::unique_ptr<TMacro> m_retired; // a replaced circuit, freed by the event loop
     TUndoStack m_undo;
     QString m_pendingEdit; // recorded once the wire being drawn is finished or abandoned
     // The picture of the visible area. m_fresh holds areas drawn into it that the window does not
