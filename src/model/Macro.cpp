@@ -276,6 +276,81 @@ void TMacro::ClearVisited(bool value) {
         static_cast<TWire*>(item)->Visited = value;
     for (TSerialize* item : *Solders->Children)
         static_cast<TSolder*>(item)->Visited = value;
+    m_passStamp = NextStamp();
+    if (value)
+        for (const std::unique_ptr<TNet>& net : m_nets)
+            net->Flooded = m_passStamp;
+}
+
+void TMacro::NewPass() {
+    if (m_netsGeneration == WiringGeneration())
+        m_passStamp = NextStamp();
+    else
+        ClearVisited(false);
+}
+
+void TMacro::CompileNets() {
+    if (m_netsGeneration == WiringGeneration())
+        return;
+    m_nets.clear();
+    m_netsGeneration = 0;
+    // This level's wires carry a mark of their own, so a walk that leaves them is caught.
+    const uint64_t mine = NextStamp();
+    for (TSerialize* item : *Wires->Children) {
+        auto* wire = static_cast<TWire*>(item);
+        wire->SetNet(nullptr);
+        wire->SearchMark = mine;
+    }
+    const uint64_t seen = NextStamp();
+    std::vector<TWire*> stack;
+    for (TSerialize* item : *Wires->Children) {
+        auto* start = static_cast<TWire*>(item);
+        if (start->SearchMark == seen)
+            continue;
+        auto net = std::make_unique<TNet>();
+        net->Pass = &m_passStamp;
+        net->Step = &m_stepStamp;
+        start->SearchMark = seen;
+        stack.push_back(start);
+        while (!stack.empty()) {
+            TWire* wire = stack.back();
+            stack.pop_back();
+            net->Wires.push_back(wire);
+            for (TGraphicObject* end : {wire->EndA, wire->EndB}) {
+                if (auto* pin = KindCast<TPin>(end)) {
+                    // Links that do not point back are flooded by the walk alone.
+                    if (pin->Wire != wire)
+                        return;
+                    net->Pins.push_back(pin);
+                } else if (auto* solder = KindCast<TSolder>(end)) {
+                    if (!solder->HoldsWire(wire))
+                        return;
+                    for (TWire* next : {solder->Wire1, solder->Wire2, solder->Wire3}) {
+                        if (!next || next->SearchMark == seen)
+                            continue;
+                        if (next->SearchMark != mine || (next->EndA != solder && next->EndB != solder))
+                            return;
+                        next->SearchMark = seen;
+                        stack.push_back(next);
+                    }
+                }
+            }
+        }
+        int writers = 0;
+        for (TPin* pin : net->Pins)
+            if (pin->Kind != TPinKind::Input) {
+                ++writers;
+                net->SoleWriter = pin;
+            }
+        if (writers != 1)
+            net->SoleWriter = nullptr;
+        m_nets.push_back(std::move(net));
+    }
+    for (const std::unique_ptr<TNet>& net : m_nets)
+        for (TWire* wire : net->Wires)
+            wire->SetNet(net.get());
+    m_passStamp = NextStamp();
+    m_netsGeneration = WiringGeneration();
 }
 
 int64_t TMacro::CalculationCount() {
@@ -355,7 +430,7 @@ void TMacro::RunPasses(TStepState& step, TCalcResult& accumulated) {
     do {
         accumulated.Changed = false;
         accumulated.Device = nullptr;
-        ClearVisited(false);
+        NewPass();
         const size_t count = CalcOrder.size();
         for (size_t i = 0; i < count && !stop; ++i) {
             TDevice* device = CalcOrder[i];
@@ -426,6 +501,7 @@ void TMacro::Reset() {
 }
 
 void TMacro::ClearDrivers() {
+    m_stepStamp = NextStamp();
     TDevice::ClearDrivers();
     for (TSerialize* item : *Inputs->Children)
         static_cast<TDevice*>(item)->ClearDrivers();
@@ -456,6 +532,7 @@ void TMacro::BuildCalcOrder() {
 }
 
 void TMacro::BuildOrder(TStepState& step, bool refreshInner) {
+    CompileNets();
     // Trial run: every driven input pin records its driver.
     TCalcResult scratch;
     ClearVisited(false);
