@@ -12,9 +12,11 @@
 #include <QTemporaryDir>
 
 #include <clocale>
+#include <csignal>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <sys/resource.h>
 
 namespace testsupport {
 
@@ -62,5 +64,28 @@ template <class T> std::unique_ptr<T> ReadTree(const QByteArray& bytes) {
     reader.Commit();
     return std::unique_ptr<T>(root);
 }
+
+// Files may grow to the given size while it lives, as on a disk that is nearly full; writing beyond
+// fails with EFBIG instead of raising SIGXFSZ. Holds for root as well.
+class TFileSizeLimit {
+public:
+    explicit TFileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~TFileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    TFileSizeLimit(const TFileSizeLimit&) = delete;
+    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
 
 } // namespace testsupport

@@ -1,5 +1,8 @@
 #include "canvas/FileStatusDialog.h"
 #include "devices/StreamClasses.h"
+#include "devices/ui/ChangeMemoryDialog.h"
+#include "devices/ui/NumberOutDialog.h"
+#include "shell/EditTextDialog.h"
 #include "shell/HelpWindow.h"
 #include "shell/MainForm.h"
 
@@ -13,7 +16,10 @@ int main(int argc, char* argv[]) {
 
     // Every window is created once, the main window first, and kept until the program ends.
     TMainForm mainForm;
+    TEditTextDialog editText(&mainForm);
+    TChangeMemoryDialog changeMemory(&mainForm);
     TFileStatusDialog fileStatus(&mainForm);
+    TNumberOutDialog numberOut(&mainForm);
     THelpWindow helpWindow;
 
     mainForm.SetCommandLine(QApplication::arguments().mid(1));

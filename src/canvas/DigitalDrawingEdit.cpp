@@ -314,6 +314,8 @@ void TDigitalDrawing::RestoreCircuit(const QByteArray& bytes) {
     std::unique_ptr<TMacro> root = ReadMacro(bytes);
     if (!root)
         return;
+    // The datasheet context is stored with the file, not in the circuit's own bytes.
+    root->HelpTopic = RootMacro()->HelpTopic;
     const std::vector<int> path = OpenPath();
     Handles->HideSelection();
     HideMessage();

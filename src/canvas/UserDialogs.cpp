@@ -5,6 +5,7 @@
 std::function<QMessageBox::StandardButton(TUserDialogs::TKind, const QString&, QMessageBox::StandardButtons)>
     TUserDialogs::MessageHook;
 std::function<QString(bool, const TUserDialogs::TFileRequest&)> TUserDialogs::FileHook;
+std::function<bool(QDialog*)> TUserDialogs::DialogHook;
 
 namespace {
 
@@ -51,4 +52,10 @@ QString TUserDialogs::OpenFileName(QWidget* parent, const TFileRequest& request)
 
 QString TUserDialogs::SaveFileName(QWidget* parent, const TFileRequest& request) {
     return AskFile(parent, request, true);
+}
+
+bool TUserDialogs::Execute(QDialog* dialog) {
+    if (DialogHook)
+        return DialogHook(dialog);
+    return dialog->exec() == QDialog::Accepted;
 }

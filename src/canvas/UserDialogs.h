@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class QDialog;
 class QWidget;
 
 class TUserDialogs {
@@ -29,9 +30,13 @@ public:
     // The chosen path, or empty when the user cancelled.
     static QString OpenFileName(QWidget* parent, const TFileRequest& request);
     static QString SaveFileName(QWidget* parent, const TFileRequest& request);
+    // Shows a prepared modal dialog; true when it closed with OK.
+    static bool Execute(QDialog* dialog);
 
     // While set, these answer instead of the user.
     static std::function<QMessageBox::StandardButton(TKind, const QString&, QMessageBox::StandardButtons)>
         MessageHook;
     static std::function<QString(bool save, const TFileRequest&)> FileHook;
+    // Answers a modal dialog (set its controls, then true for OK) instead of the user.
+    static std::function<bool(QDialog*)> DialogHook;
 };

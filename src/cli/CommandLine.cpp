@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include "drawing/SafeFile.h"
+
 #include <cstdio>
 
 bool TCommandLine::Parse(const QStringList& args, std::initializer_list<TOption> options) {
@@ -78,6 +80,14 @@ int UsageError(const char* command, const QString& message) {
     Err(QStringLiteral("tessivar-cli %1: %2\nRun 'tessivar-cli %1 --help' for usage.\n")
             .arg(QLatin1String(command), message));
     return kExitUsage;
+}
+
+int WriteError(const char* command, const QString& path, const EWriteError& error) {
+    const auto* fileError = dynamic_cast<const EFileWriteError*>(&error);
+    Err(QStringLiteral("tessivar-cli %1: cannot write '%2': %3\n")
+            .arg(QLatin1String(command), fileError ? fileError->Path : path,
+                 fileError ? fileError->Reason : QString::fromStdString(error.what())));
+    return kExitWriteFailed;
 }
 
 std::optional<TCircuit> LoadCircuit(const QString& path) {

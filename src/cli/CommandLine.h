@@ -56,6 +56,9 @@ void Err(const QString& text);
 // Reports a bad argument of a command with the hint to its usage; returns kExitUsage.
 int UsageError(const char* command, const QString& message);
 
+// Reports an output file that could not be written; returns kExitWriteFailed.
+int WriteError(const char* command, const QString& path, const EWriteError& error);
+
 // Reads a circuit file as the editor does. On failure prints the editor's message (missing file,
 // later version, not a circuit file, damaged file) and returns nothing.
 std::optional<TCircuit> LoadCircuit(const QString& path);

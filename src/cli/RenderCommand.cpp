@@ -2,6 +2,8 @@
 
 #include "cli/CommandLine.h"
 
+#include "drawing/SafeFile.h"
+
 #include <QFileInfo>
 #include <QImage>
 #include <QPageSize>
@@ -55,7 +57,8 @@ void Paint(QPainter& painter, TMacro& root, const QRectF& area, double scale, QS
     root.Draw(painter);
 }
 
-bool Render(TFormat format, const QString& out, TMacro& root, const QRectF& area, double scale, QSize size,
+// Draws into the device; false when the picture could not be made or written.
+bool Render(TFormat format, QIODevice& out, TMacro& root, const QRectF& area, double scale, QSize size,
             const QString& title) {
     QPainter painter;
     switch (format) {
@@ -65,11 +68,11 @@ bool Render(TFormat format, const QString& out, TMacro& root, const QRectF& area
             return false;
         Paint(painter, root, area, scale, size);
         painter.end();
-        return image.save(out, "PNG");
+        return image.save(&out, "PNG");
     }
     case TFormat::Svg: {
         QSvgGenerator generator;
-        generator.setFileName(out);
+        generator.setOutputDevice(&out);
         generator.setSize(size);
         generator.setViewBox(QRect(QPoint(0, 0), size));
         generator.setTitle(title);
@@ -79,7 +82,7 @@ bool Render(TFormat format, const QString& out, TMacro& root, const QRectF& area
         return painter.end();
     }
     case TFormat::Pdf: {
-        QPdfWriter writer(out);
+        QPdfWriter writer(&out);
         writer.setTitle(title);
         writer.setCreator(QStringLiteral("tessivar-cli"));
         writer.setResolution(96);
@@ -144,9 +147,16 @@ int RenderCommand(const QStringList& args) {
 
     const QString title =
         circuit->Name.isEmpty() ? QFileInfo(line.Positional.first()).completeBaseName() : circuit->Name;
-    if (!Render(*format, out, root, area, scale, size, title)) {
-        Err(QStringLiteral("tessivar-cli render: cannot write '%1'\n").arg(out));
-        return kExitWriteFailed;
+    try {
+        TSafeFile file(out);
+        QIODevice& device = file.Open();
+        if (!Render(*format, device, root, area, scale, size, title))
+            throw EFileWriteError(out, device.errorString().isEmpty()
+                                           ? QStringLiteral("The picture could not be made")
+                                           : device.errorString());
+        file.Commit();
+    } catch (const EWriteError& error) {
+        return WriteError("render", out, error);
     }
     return kExitOk;
 }

@@ -32,10 +32,8 @@ int ResaveCommand(const QStringList& args) {
         return kExitUsage;
     try {
         WriteCircuit(line.Positional[1], circuit->Root.get(), circuit->Name);
-    } catch (const EWriteError& e) {
-        Err(QStringLiteral("tessivar-cli resave: cannot write '%1': %2\n")
-                .arg(line.Positional[1], QString::fromStdString(e.what())));
-        return kExitWriteFailed;
+    } catch (const EWriteError& error) {
+        return WriteError("resave", line.Positional[1], error);
     }
     return kExitOk;
 }

@@ -1,15 +1,13 @@
 // tessivar-cli run: load a circuit, preset its interactive inputs, run it and report its outputs.
 
 #include "cli/CommandLine.h"
-#include "cli/NullPaintDevice.h"
 #include "cli/Signals.h"
 #include "cli/Vcd.h"
 
 #include "devices/Interactive.h"
+#include "drawing/SafeFile.h"
 
 #include <QFileInfo>
-#include <QPainter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <limits>
@@ -33,7 +31,8 @@ const char* const kUsage =
     "                   (1); every input of the circuit (not of its macro parts) with that label\n"
     "                   is set; a label no input has is an error\n"
     "  --trace          print a table instead: a header naming the signals, one row per step\n"
-    "  --vcd OUT.vcd    also write the signals as a Value Change Dump\n"
+    "  --vcd OUT.vcd    also write the signals as a Value Change Dump; - writes it to standard\n"
+    "                   output in place of the output lines; a pipe or a device is written into\n"
     "  -h, --help       show this text\n"
     "\n"
     "Signals of --trace and --vcd: the clocks, sequence generators and interactive inputs of the\n"
@@ -81,13 +80,13 @@ bool ApplyPreset(TMacro& root, const TPreset& preset) {
     return found;
 }
 
-// One step as the editor makes it: forget the drivers, calculate the root, then repaint the
-// levels, which also samples every input and output device into its history.
-TCalcResult Step(TMacro& root, QPainter& surface) {
+// One step as the editor makes it: forget the drivers, calculate the root, then sample every input
+// and output device into its history. Nothing is shown, so nothing is painted.
+TCalcResult Step(TMacro& root) {
     TCalcResult result;
     root.ClearDrivers();
     root.Calculate(result);
-    root.PaintValues(surface);
+    root.SampleValues();
     return result;
 }
 
@@ -202,28 +201,25 @@ int RunCircuit(const TRunOptions& options) {
     PrepareRoot(root);
 
     const std::vector<TSignal> signalList = HistorySignals(root);
-    QSaveFile vcdFile(options.VcdPath);
+    TSafeFile vcdFile(options.VcdPath);
     std::optional<TVcdWriter> vcd;
     if (options.Vcd) {
-        if (!vcdFile.open(QIODevice::WriteOnly)) {
-            Err(QStringLiteral("tessivar-cli run: cannot write '%1': %2\n")
-                    .arg(vcdFile.fileName(), vcdFile.errorString()));
-            return kExitWriteFailed;
+        try {
+            vcd.emplace(vcdFile.Open(), signalList,
+                        circuit->Name.isEmpty() ? QFileInfo(options.Path).completeBaseName() : circuit->Name);
+        } catch (const EWriteError& error) {
+            return WriteError("run", options.VcdPath, error);
         }
-        vcd.emplace(vcdFile, signalList,
-                    circuit->Name.isEmpty() ? QFileInfo(options.Path).completeBaseName() : circuit->Name);
         vcd->Sample(0);
     }
     std::optional<TTrace> trace;
     if (options.Trace)
         trace.emplace(signalList, options.Steps);
 
-    TNullPaintDevice surfaceDevice;
-    QPainter surface(&surfaceDevice);
     TCalcResult result;
     int64_t step = 0;
     while (step < options.Steps && !Halted(result)) {
-        result = Step(root, surface);
+        result = Step(root);
         ++step;
         if (trace)
             trace->Row(step);
@@ -234,17 +230,16 @@ int RunCircuit(const TRunOptions& options) {
         ReportHalt(result, step);
     if (vcd) {
         vcd->Finish(step + 1);
-        if (!vcdFile.commit()) {
-            Err(QStringLiteral("tessivar-cli run: cannot write '%1': %2\n")
-                    .arg(vcdFile.fileName(), vcdFile.errorString()));
-            return kExitWriteFailed;
+        try {
+            vcdFile.Commit();
+        } catch (const EWriteError& error) {
+            return WriteError("run", options.VcdPath, error);
         }
     }
     if (Halted(result))
         return kExitHalted;
-    if (!trace) {
-        for (TSerialize* item : *root.Outputs->Children) {
-            auto* device = static_cast<TOutputDevice*>(item);
+    if (!trace && options.VcdPath != QLatin1String("-")) {
+        for (TOutputDevice* device : root.Outputs->Items<TOutputDevice>()) {
             const QString text = OutputText(device);
             if (!text.isEmpty())
                 Out(DeviceName(device) + QLatin1Char('=') + text + QLatin1Char('\n'));

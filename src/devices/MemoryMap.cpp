@@ -1,9 +1,9 @@
 #include "devices/MemoryMap.h"
 
 #include "devices/MemoryDevice.h"
+#include "drawing/SafeFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <algorithm>
@@ -53,12 +53,7 @@ void ReadMemoryMap(QIODevice& device, TMemoryDevice& memory) {
 }
 
 void SaveMemoryMap(const QString& path, const TMemoryDevice& memory) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EWriteError(file.errorString().toStdString());
-    WriteMemoryMap(file, memory);
-    if (!file.commit())
-        throw EWriteError(file.errorString().toStdString());
+    SaveFileSafely(path, [&](QIODevice& device) { WriteMemoryMap(device, memory); });
 }
 
 void OpenMemoryMap(const QString& path, TMemoryDevice& memory) {

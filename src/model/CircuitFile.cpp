@@ -1,9 +1,10 @@
 #include "model/CircuitFile.h"
 
+#include "drawing/SafeFile.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -138,15 +139,10 @@ TCircuitHeader ReadCircuitHeaderBytes(const QByteArray& bytes) {
 }
 
 void WriteCircuit(const QString& path, TMacro* macro, const QString& name) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EWriteError(file.errorString().toStdString());
-    {
-        TSerializeWriter writer(&file);
+    SaveFileSafely(path, [&](QIODevice& device) {
+        TSerializeWriter writer(&device);
         WriteTo(writer, macro, name);
-    }
-    if (!file.commit())
-        throw EWriteError(file.errorString().toStdString());
+    });
 }
 
 QByteArray WriteCircuitBytes(TMacro* macro, const QString& name) {

@@ -55,7 +55,10 @@ public:
     void BuildCalcOrder();
     void SetInputsPending(bool value);
     void ClearVisited(bool value);
-    // Recolours the wires by level and refreshes the input and output devices after a step.
+    // After a step: records one history sample of every input and output device of this level.
+    void SampleValues();
+    // Recolours the wires by level and refreshes the input and output devices after a step,
+    // recording their samples too.
     void PaintValues(QPainter& dc);
 
     // The list an object of this class belongs in.

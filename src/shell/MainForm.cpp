@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -52,6 +53,15 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     Clock->setInterval(100);
     connect(Clock, &QTimer::timeout, this, &TMainForm::RunCircuit);
 
+    CircuitCanvas->setFocusPolicy(Qt::ClickFocus);
+    connect(CircuitCanvas, &TDigitalDrawing::OnMouseDown, this, &TMainForm::DrawingMouseDown);
+    connect(CircuitCanvas, &TDigitalDrawing::OnMouseMove, this, &TMainForm::DrawingMouseMove);
+    connect(CircuitCanvas, &TDigitalDrawing::OnObjectSelected, this, &TMainForm::RefreshClipboardButtons);
+    connect(CircuitCanvas, &TDigitalDrawing::OnObjectDeSelected, this, &TMainForm::RefreshClipboardButtons);
+    connect(CircuitCanvas, &TDigitalDrawing::OnObjectDblClick, this, &TMainForm::DrawingObjectDblClick);
+    connect(CircuitCanvas, &TDigitalDrawing::OnCircuitReplaced, this, &TMainForm::HistoryDevicesChanged);
+    qApp->installEventFilter(this);
+
     CreateActions();
     CreateMenus();
     CreateToolBars();
@@ -63,7 +73,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     UpdateActions();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+    qApp->removeEventFilter(this);
+}
 
 QAction* TMainForm::NewAction(const QString& name, const QString& text, const QString& hint) {
     auto* action = new QAction(text, this);
@@ -108,11 +120,17 @@ void TMainForm::CreateActions() {
          &F::SpeedSaveClick},
         {&F::m_menuSaveAs, "MenuSaveAs", "S&ave As...", nullptr, nullptr, kNoIcon, false, nullptr},
         {&F::m_menuExit, "MenuExit", "E&xit", nullptr, nullptr, kNoIcon, false, nullptr},
-        {&F::m_speedCut, "SpeedCut", "&Cut", "Cut", "Ctrl+X", kNoIcon, false, nullptr},
-        {&F::m_speedCopy, "SpeedCopy", "C&opy", "Copy", "Ctrl+C", kNoIcon, false, nullptr},
-        {&F::m_speedPaste, "SpeedPaste", "&Paste", "Paste", "Ctrl+V", kNoIcon, false, nullptr},
-        {nullptr, "MenuDelete", "&Delete", nullptr, "Del", kNoIcon, false, nullptr},
-        {nullptr, "MenuSelectAll", "&Select All", nullptr, "Ctrl+A", kNoIcon, false, nullptr},
+        {&F::m_menuUndo, "MenuUndo", "&Undo", nullptr, "Ctrl+Z", kNoIcon, false, &F::MenuUndoClick},
+        {&F::m_menuRedo, "MenuRedo", "&Redo", nullptr, "Ctrl+Y", kNoIcon, false, &F::MenuRedoClick},
+        {&F::m_speedCut, "SpeedCut", "&Cut", "Cut", "Ctrl+X", QStyle::SP_DialogDiscardButton, false,
+         &F::MenuCutClick},
+        {&F::m_speedCopy, "SpeedCopy", "C&opy", "Copy", "Ctrl+C", QStyle::SP_FileDialogNewFolder, false,
+         &F::MenuCopyClick},
+        {&F::m_speedPaste, "SpeedPaste", "&Paste", "Paste", "Ctrl+V", QStyle::SP_DialogApplyButton, false,
+         &F::MenuPasteClick},
+        {&F::m_menuDelete, "MenuDelete", "&Delete", nullptr, "Del", kNoIcon, false, &F::DeleteClick},
+        {&F::m_menuSelectAll, "MenuSelectAll", "&Select All", nullptr, "Ctrl+A", kNoIcon, false,
+         &F::EditSelectAllClick},
         {&F::m_speedPrint, "SpeedPrint", "Print", "Print", nullptr, QStyle::SP_FileDialogDetailedView, false,
          nullptr},
         {&F::m_menuPrintSetup, "MenuPrintSetup", "Print Set&up...", nullptr, nullptr, kNoIcon, false,
@@ -145,6 +163,7 @@ void TMainForm::CreateActions() {
          false, nullptr},
         {&F::m_speedCloseMacro, "SpeedCloseMacro", "Close Macro  ", "Close Macro", nullptr, kNoIcon, false,
          &F::SpeedCloseMacroClick},
+        {nullptr, "PopEditMacro", "&Edit Macro...", nullptr, nullptr, kNoIcon, false, &F::EditMacroClick},
         {&F::m_menuShowGrid, "MenuShowGrid", "&Show Grid", nullptr, nullptr, kNoIcon, true,
          &F::MenuShowGridClick},
         {&F::m_menuSnapToGrid, "MenuSnapToGrid", "S&nap To Grid", nullptr, nullptr, kNoIcon, true,
@@ -179,14 +198,12 @@ void TMainForm::CreateActions() {
 
     connect(m_menuExit, &QAction::triggered, this, &QWidget::close);
     connect(Action("MenuHelpTopics"), &QAction::triggered, this, [] { ShowHelpFile(HelpFilePath()); });
-    m_editActions = {m_speedCut, m_speedCopy, m_speedPaste, Action("MenuDelete"), Action("MenuSelectAll")};
+    m_menuRedo->setShortcuts(
+        {QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
+    m_editActions = {m_speedCut, m_speedCopy, m_speedPaste};
     m_laterActions = {m_speedNew,
                       m_speedOpen,
                       m_menuSaveAs,
-                      Action("MenuDelete"),
-                      Action("MenuSelectAll"),
-                      m_speedInteraction,
-                      m_speedProbe,
                       m_speedPartsCentre,
                       m_menuGridSetup,
                       Action("ToolsLogicHistory"),
@@ -228,8 +245,8 @@ void TMainForm::CreateActions() {
     for (QAction* mode : {m_speedPointer, m_speedInteraction, m_speedProbe})
         m_modeGroup->addAction(mode);
     m_speedPointer->setChecked(true);
-    connect(m_speedPointer, &QAction::triggered, this,
-            [this] { CircuitCanvas->SetSelectMode(m_speedPointer->isChecked()); });
+    for (QAction* mode : {m_speedPointer, m_speedInteraction, m_speedProbe})
+        connect(mode, &QAction::triggered, this, [this, mode] { SpeedUpdateClick(mode); });
 
     // Part buttons: at most one is down.
     m_partGroup = new QActionGroup(this);
@@ -239,10 +256,19 @@ void TMainForm::CreateActions() {
         part->setCheckable(true);
         const std::unique_ptr<TGraphicObject> shape = button.Create();
         part->setIcon(PartIcon(*shape));
+        // Tool bar 2 holds the parts and the wiring tool; they are told apart by this tag.
+        part->setData(0);
         m_partGroup->addAction(part);
         m_partActions << part;
+        if (button.Name == QLatin1String("SpeedWireTool"))
+            connect(part, &QAction::triggered, this, &TMainForm::SpeedWireToolClick);
+        else
+            connect(part, &QAction::triggered, this, [this, part] { SpeedUpdateClick(part); });
     }
-    m_laterActions << m_partActions;
+    m_speedWireTool = m_partActions.constLast();
+    for (QAction* action : {m_speedRun, m_speedPause, m_speedStop, m_speedStep, m_speedPointer,
+                            m_speedInteraction, m_speedProbe})
+        action->setData(1);
 
     m_menuShowGrid->setChecked(true);
     m_menuSnapToGrid->setChecked(true);
@@ -286,6 +312,10 @@ void TMainForm::CreateMenus() {
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit->setObjectName(QStringLiteral("MenuEdit"));
+    connect(edit, &QMenu::aboutToShow, this, &TMainForm::MenuEditClick);
+    edit->addAction(m_menuUndo);
+    edit->addAction(m_menuRedo);
+    edit->addSeparator();
     edit->addAction(m_speedCut);
     edit->addAction(m_speedCopy);
     edit->addAction(m_speedPaste);
@@ -318,11 +348,13 @@ void TMainForm::CreateMenus() {
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->setObjectName(QStringLiteral("MenuTools"));
+    connect(tools, &QMenu::aboutToShow, this, &TMainForm::MenuToolsClick);
     tools->addAction(Action("ToolsLogicHistory"));
     tools->addAction(Action("ToolsTemplateEditor"));
     tools->addSeparator();
     QMenu* options = tools->addMenu(QStringLiteral("&Options"));
     options->setObjectName(QStringLiteral("MenuOptions"));
+    connect(options, &QMenu::aboutToShow, this, &TMainForm::MenuOptionsClick);
     options->addAction(Action("OptionsAttachDatasheet"));
     options->addAction(Action("OptionsNameMacro"));
     options->addSeparator();
@@ -366,8 +398,7 @@ void TMainForm::CreateToolBars() {
 void TMainForm::UpdateActions() {
     for (QAction* action : m_laterActions)
         action->setEnabled(false);
-    for (QAction* action : m_editActions)
-        action->setEnabled(false);
+    RefreshClipboardButtons();
     UpdatePrintCommands();
     m_speedSave->setEnabled(true);
     m_speedCloseMacro->setVisible(CircuitCanvas->MacroOpen());
@@ -434,8 +465,7 @@ void TMainForm::OpenFromCommandLine() {
     if (QFileInfo(text).suffix().toLower() != QLatin1String("tvm"))
         return;
     CircuitCanvas->LoadFromFile(text);
-    m_speedPointer->setChecked(true);
-    CircuitCanvas->SetSelectMode(true);
+    PointerDown();
     emit HistoryDevicesChanged();
     if (!CircuitCanvas->FileName.isEmpty())
         SetTitleFromFile();
@@ -457,7 +487,9 @@ bool TMainForm::FormClose() {
                                       QString::fromLatin1(kChangedQuestion),
                                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
         case QMessageBox::Yes:
-            SpeedSaveClick();
+            // A save that failed must not let the circuit go with the window.
+            if (!SaveCommand())
+                return false;
             break;
         case QMessageBox::No:
             break;
@@ -480,12 +512,16 @@ void TMainForm::changeEvent(QEvent* event) {
 // File commands
 
 void TMainForm::SpeedSaveClick() {
+    SaveCommand();
+}
+
+bool TMainForm::SaveCommand() {
     UpdateActions();
     const bool levelOpen = CircuitCanvas->MacroOpen();
     if (levelOpen &&
         TUserDialogs::Message(this, TUserDialogs::TKind::Warning, QString::fromLatin1(kLevelQuestion),
                               QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
-        return;
+        return true;
     QString path = CircuitCanvas->FileName;
     const bool ask = path.isEmpty() || levelOpen;
     if (ask) {
@@ -498,27 +534,27 @@ void TMainForm::SpeedSaveClick() {
         request.ConfirmOverwrite = true;
         path = TUserDialogs::SaveFileName(this, request);
         if (path.isEmpty())
-            return;
+            return true;
         RepaintWindows();
     }
     try {
         CircuitCanvas->SaveToFile(path);
     } catch (const EWriteError& error) {
         TUserDialogs::Message(this, TUserDialogs::TKind::Error, QString::fromStdString(error.what()));
-        return;
+        return false;
     }
     if (ask) {
         SetTitleFromFile();
         m_saveFolder.clear();
     }
+    return true;
 }
 
 void TMainForm::SpeedCloseMacroClick() {
     CircuitCanvas->CloseMacroLevel();
+    m_speedCloseMacro->setVisible(CircuitCanvas->MacroOpen());
     emit HistoryDevicesChanged();
-    m_speedPointer->setChecked(true);
-    CircuitCanvas->SetSelectMode(true);
-    UpdateActions();
+    PointerDown();
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class QAction;
 class QActionGroup;
 class QMenu;
@@ -15,6 +17,7 @@ class QScrollArea;
 class QTimer;
 class QToolBar;
 class TDigitalDrawing;
+class TGraphicObject;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -61,6 +64,30 @@ public:
     void SpeedSaveClick();
     void SpeedCloseMacroClick();
 
+    // Tools, placing parts and the canvas's events.
+    void SpeedUpdateClick(QObject* sender);
+    void SpeedWireToolClick();
+    void DrawingMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void DrawingMouseMove(Qt::KeyboardModifiers shift, int x, int y);
+    void DrawingObjectDblClick(TGraphicObject* object);
+    // Cut, Copy and Paste follow what can be copied and pasted.
+    void RefreshClipboardButtons();
+
+    // Edit menu.
+    void MenuEditClick();
+    void MenuUndoClick();
+    void MenuRedoClick();
+    void MenuCutClick();
+    void MenuCopyClick();
+    void MenuPasteClick();
+    void DeleteClick();
+    void EditSelectAllClick();
+
+    // Macro levels and the Tools menu.
+    void EditMacroClick();
+    void MenuToolsClick();
+    void MenuOptionsClick();
+
     // View menu.
     void MenuViewClick();
     void MenuShowGridClick();
@@ -91,6 +118,8 @@ signals:
     void HistoryDevicesChanged();
 
 protected:
+    // Keys meant for the canvas: abandoning a wire, nudging the selection, context help.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -105,7 +134,16 @@ private:
     void WriteSettings();
     void OpenFromCommandLine();
     void SetTitleFromFile();
+    // The Save command; false only when the file could not be written (declining the level question
+    // or the save dialog is no failure).
+    bool SaveCommand();
     QAction* NewAction(const QString& name, const QString& text, const QString& hint = {});
+    // A new part for the armed button, after the dialog it needs; nil when the user cancelled.
+    std::unique_ptr<TGraphicObject> CreatePart(const QString& buttonName);
+    void SetStatusHint(const QString& text);
+    // Puts the pointer mode back after placing, opening or closing.
+    void PointerDown();
+    bool KeyFromCanvas(QObject* watched) const;
     QAction* Action(const char* name) const;
 
     QStringList m_arguments;
@@ -147,6 +185,11 @@ private:
     QAction* m_speedProbe;
     QActionGroup* m_partGroup;
     QList<QAction*> m_partActions;
+    QAction* m_speedWireTool;
+    QAction* m_menuUndo;
+    QAction* m_menuRedo;
+    QAction* m_menuDelete;
+    QAction* m_menuSelectAll;
 
     QAction* m_speedPartsCentre;
     QAction* m_speedCloseMacro;

@@ -11,7 +11,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <ostream>
+#include <sys/resource.h>
 
 // Failed expectations show texts as text.
 inline void PrintTo(const QString& text, std::ostream* os) {
@@ -21,11 +23,21 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 struct TCliResult {
     int ExitCode = -1;
     QString Out;
+    QByteArray OutBytes;
     QString Err;
 };
 
-inline TCliResult RunCli(const QStringList& args) {
+// Runs the runner; a file size limit, when given, makes every write beyond it fail as on a full disk.
+inline TCliResult RunCli(const QStringList& args, rlim_t fileSizeLimit = RLIM_INFINITY) {
     QProcess process;
+    if (fileSizeLimit != RLIM_INFINITY)
+        process.setChildProcessModifier([fileSizeLimit] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{};
+            getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = fileSizeLimit;
+            setrlimit(RLIMIT_FSIZE, &limit);
+        });
     process.start(QStringLiteral(TESSIVAR_CLI), args);
     TCliResult result;
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
@@ -33,7 +45,8 @@ inline TCliResult RunCli(const QStringList& args) {
         return result;
     }
     result.ExitCode = process.exitCode();
-    result.Out = QString::fromUtf8(process.readAllStandardOutput());
+    result.OutBytes = process.readAllStandardOutput();
+    result.Out = QString::fromUtf8(result.OutBytes);
     result.Err = QString::fromUtf8(process.readAllStandardError());
     return result;
 }

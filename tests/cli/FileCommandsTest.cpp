@@ -5,6 +5,8 @@
 #include "model/Gates.h"
 #include "model/TagDevice.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QImage>
 
 namespace {
@@ -145,4 +147,50 @@ TEST_F(CliTest, ResaveWritesTheSameBytes) {
     EXPECT_EQ(RunCli({"resave", file}).ExitCode, 2);
     EXPECT_EQ(RunCli({"resave", file, Path(QStringLiteral("no/such/folder.tvm"))}).ExitCode, 1);
     EXPECT_EQ(ReadBytes(copy), ReadBytes(file));
+}
+
+// Every command that writes a file keeps the old one when the disk fills up, and says why.
+TEST_F(CliTest, AFullDiskKeepsTheOldOutputOfEveryCommand) {
+    TTestCircuit circuit;
+    BuildInverter(circuit);
+    const QString file = Save(circuit, QStringLiteral("in.tvm"));
+    const QStringList outputs = {"out.tvm", "out.png", "out.svg", "out.pdf", "out.vcd"};
+    for (const QString& name : outputs) {
+        const QString out = WriteBytes(name, "old");
+        const QStringList args = name == "out.tvm"   ? QStringList{"resave", file, out}
+                                 : name == "out.vcd" ? QStringList{"run", file, "--vcd", out}
+                                                     : QStringList{"render", file, "--out", out};
+        const TCliResult result = RunCli(args, 64);
+        EXPECT_EQ(result.ExitCode, 1) << name.toStdString();
+        EXPECT_TRUE(result.Err.endsWith(QStringLiteral(": cannot write '%1': File too large\n").arg(out)))
+            << result.Err.toStdString();
+        EXPECT_EQ(ReadBytes(out), "old") << name.toStdString();
+    }
+    EXPECT_EQ(QDir(Path(".")).entryList(QDir::Files | QDir::Hidden).size(), outputs.size() + 1)
+        << "no temporary is left behind";
+}
+
+// Standard output, pipes and devices are written into; what is neither such a device nor a
+// regular file is refused.
+TEST_F(CliTest, OutputsMayBeStandardOutputButNeverReplaceAFolder) {
+    TTestCircuit circuit;
+    BuildInverter(circuit);
+    const QString file = Save(circuit, QStringLiteral("in.tvm"));
+    const QString vcd = Path(QStringLiteral("run.vcd"));
+    ASSERT_EQ(RunCli({"run", file, "--steps", "3", "--vcd", vcd}).ExitCode, 0);
+    const QString dump = QString::fromUtf8(ReadBytes(vcd));
+
+    const TCliResult dash = RunCli({"run", file, "--steps", "3", "--vcd", "-"});
+    EXPECT_EQ(dash.ExitCode, 0);
+    EXPECT_EQ(dash.Out, dump) << "the dump takes the place of the output lines";
+    const TCliResult device = RunCli({"run", file, "--steps", "3", "--vcd", "/dev/stdout"});
+    EXPECT_EQ(device.Out, dump + "out=0\n");
+    const TCliResult resaved = RunCli({"resave", file, "/dev/stdout"});
+    EXPECT_EQ(resaved.OutBytes, ReadBytes(file));
+
+    ASSERT_TRUE(QDir(Path(".")).mkdir("folder.vcd"));
+    const TCliResult folder = RunCli({"run", file, "--vcd", Path("folder.vcd")});
+    EXPECT_EQ(folder.ExitCode, 1);
+    EXPECT_TRUE(folder.Err.contains("Is a directory")) << folder.Err.toStdString();
+    EXPECT_TRUE(QFileInfo(Path("folder.vcd")).isDir());
 }

@@ -234,6 +234,37 @@ TEST_F(MainFormTest, CloseQuestionDecidesWhetherToSaveAndStore) {
     EXPECT_TRUE(QSettings().childGroups().contains("Window"));
 }
 
+// A save that fails on a full disk says why, keeps the old file and the changes, and a close whose
+// save fails leaves the window open.
+TEST_F(MainFormTest, AFailedSaveKeepsTheFileTheCircuitAndTheWindow) {
+    TMainForm form;
+    form.show();
+    const QString path = dir.filePath("kept.tvm");
+    form.CircuitCanvas->SaveToFile(path);
+    const QByteArray before = [&] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    TTestCircuit(form.CircuitCanvas->CurrentMacro).Add<T2AndGate>(100, 100);
+    form.CircuitCanvas->SetModified(true);
+    {
+        testsupport::TFileSizeLimit limit(static_cast<rlim_t>(before.size()));
+        Action(form, "SpeedSave")->trigger();
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_TRUE(messages[0].contains(path) && messages[0].contains("File too large"))
+            << messages[0].toStdString();
+        Answer = QMessageBox::Yes;
+        EXPECT_FALSE(form.close());
+        EXPECT_TRUE(form.isVisible());
+    }
+    EXPECT_TRUE(form.CircuitCanvas->Modified);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    EXPECT_TRUE(form.close());
+    EXPECT_EQ(ReadCircuit(path).Root->Devices->Children->Count(), 1);
+}
+
 // ---------------------------------------------------------------------------------------------------
 // Run control
 
