@@ -1,6 +1,10 @@
 #include "canvas/FileStatusDialog.h"
 #include "devices/StreamClasses.h"
+#include "devices/ui/AnalyserForm.h"
 #include "devices/ui/ChangeMemoryDialog.h"
+#include "devices/ui/EditContentsDialog.h"
+#include "devices/ui/EditSequenceDialog.h"
+#include "devices/ui/EditSwitchDialog.h"
 #include "devices/ui/NumberOutDialog.h"
 #include "shell/AssociateHelpDialog.h"
 #include "shell/DatasheetPathDialog.h"
@@ -22,12 +26,16 @@ int main(int argc, char* argv[]) {
     TMainForm mainForm;
     TPartsForm partsCentre(&mainForm);
     TEditTextDialog editText(&mainForm);
+    TEditSequenceDialog editSequence(&mainForm);
+    TEditSwitchDialog editSwitch(&mainForm);
     TPrintPreview printPreview(&mainForm);
+    TAnalyserForm logicHistory(&mainForm);
     TChangeMemoryDialog changeMemory(&mainForm);
     TAssociateHelpDialog associateHelp(&mainForm);
     TFileStatusDialog fileStatus(&mainForm);
     TDatasheetPathDialog datasheetPath(&mainForm);
     TNumberOutDialog numberOut(&mainForm);
+    TEditContentsDialog editContents(&mainForm);
     THelpWindow helpWindow;
 
     mainForm.SetCommandLine(QApplication::arguments().mid(1));
