@@ -599,6 +599,9 @@ void TDeviceMenu::PopHistoryClick() {
     if (!device)
         return;
     device->InHistory = !device->InHistory;
+    // Not a change the user must be asked to save, but one that undo must keep: an undo restores
+    // the recorded circuit, and with it the devices that are recorded.
+    Canvas()->RecordEdit(QStringLiteral("Logic History"));
     RefillTraces(true);
 }
 
