@@ -270,8 +270,8 @@ void TDigitalDrawing::DeleteFromMacro(TMacro* macro, TGraphicObject* object) {
 void TDigitalDrawing::RemoveDanglingWires(TMacro* macro) {
     for (;;) {
         TWire* dangling = nullptr;
-        for (TSerialize* item : *macro->Wires->Children)
-            if (auto* wire = KindCast<TWire>(item); wire && wire->ConnectedEnds() != 2) {
+        for (TWire* wire : macro->Wires->Items<TWire>())
+            if (wire->ConnectedEnds() != 2) {
                 dangling = wire;
                 break;
             }
@@ -285,8 +285,8 @@ void TDigitalDrawing::RemoveDanglingWires(TMacro* macro) {
 void TDigitalDrawing::CleanSolders(TMacro* macro) {
     for (;;) {
         TSolder* joint = nullptr;
-        for (TSerialize* item : *macro->Solders->Children)
-            if (auto* solder = KindCast<TSolder>(item); solder && solder->WireCount() < 3) {
+        for (TSolder* solder : macro->Solders->Items<TSolder>())
+            if (solder->WireCount() < 3) {
                 joint = solder;
                 break;
             }
@@ -550,8 +550,8 @@ void TDigitalDrawing::PaintStepValues() {
     QRegion touched;
     for (const TGraphicList* list : {CurrentMacro->Wires.get(), CurrentMacro->Solders.get(),
                                      CurrentMacro->Inputs.get(), CurrentMacro->Outputs.get()})
-        for (TSerialize* item : *list->Children) {
-            const QRect bounds = static_cast<TGraphicObject*>(item)->GetBounds().ToQRect() & area;
+        for (TGraphicObject* item : list->Items()) {
+            const QRect bounds = item->GetBounds().ToQRect() & area;
             if (!bounds.isEmpty())
                 touched += bounds;
         }

@@ -85,8 +85,8 @@ TEST_F(CliTest, PresetsDriveTheInteractiveInputs) {
     // A preset saved high in the file is lowered by --set.
     TTestCircuit high;
     BuildAndGate(high);
-    for (TSerialize* item : *high.Root->Inputs->Children)
-        static_cast<TInteractiveInput*>(item)->InteractiveDown();
+    for (TInteractiveInput* input : high.Root->Inputs->Items<TInteractiveInput>())
+        input->InteractiveDown();
     const QString highFile = Save(high, QStringLiteral("high.tvm"));
     EXPECT_EQ(RunCli({"run", highFile}).Out, "Y=1\n");
     EXPECT_EQ(RunCli({"run", highFile, "--set", "B=0"}).Out, "Y=0\n");
