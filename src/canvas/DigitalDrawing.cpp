@@ -7,6 +7,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QScrollArea>
 
 namespace {
 
@@ -159,6 +160,13 @@ void TDigitalDrawing::Step(TCalcResult& result) {
 void TDigitalDrawing::ReportFault(const TCalcResult& result, const char* pointedText,
                                   const char* higherText) {
     if (result.Device) {
+        const QRect bounds = result.Device->GetBounds().ToQRect();
+        // The user must see what halted: a part out of view is scrolled into it first.
+        if (!VisibleArea().contains(bounds))
+            if (auto* box =
+                    qobject_cast<QScrollArea*>(parentWidget() ? parentWidget()->parentWidget() : nullptr))
+                box->ensureVisible(bounds.center().x(), bounds.center().y(), bounds.width() / 2 + 50,
+                                   bounds.height() / 2 + 50);
         const QPoint at = result.Device->RoundedCentre();
         ShowMessage(at.x(), at.y(), TMessageKind::Fault, true, QString::fromLatin1(pointedText));
         return;
