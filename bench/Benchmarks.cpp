@@ -5,7 +5,7 @@
 
 #include "devices/StreamClasses.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <benchmark/benchmark.h>
@@ -214,7 +214,7 @@ BENCHMARK(BM_AdderScaled)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     RegisterStreamClasses();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

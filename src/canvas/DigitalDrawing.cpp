@@ -7,6 +7,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QScrollArea>
 
 namespace {
 
@@ -166,6 +167,13 @@ void TDigitalDrawing::Step(TCalcResult& result) {
 void TDigitalDrawing::ReportFault(const TCalcResult& result, const char* pointedText,
                                   const char* higherText) {
     if (result.Device) {
+        const QRect bounds = result.Device->GetBounds().ToQRect();
+        // The user must see what halted: a part out of view is scrolled into it first.
+        if (!VisibleArea().contains(bounds))
+            if (auto* box =
+                    qobject_cast<QScrollArea*>(parentWidget() ? parentWidget()->parentWidget() : nullptr))
+                box->ensureVisible(bounds.center().x(), bounds.center().y(), bounds.width() / 2 + 50,
+                                   bounds.height() / 2 + 50);
         const QPoint at = result.Device->RoundedCentre();
         ShowMessage(at.x(), at.y(), TMessageKind::Fault, true, QString::fromLatin1(pointedText));
         return;
@@ -282,8 +290,8 @@ void TDigitalDrawing::DeleteFromMacro(TMacro* macro, TGraphicObject* object) {
 void TDigitalDrawing::RemoveDanglingWires(TMacro* macro) {
     for (;;) {
         TWire* dangling = nullptr;
-        for (TSerialize* item : *macro->Wires->Children)
-            if (auto* wire = KindCast<TWire>(item); wire && wire->ConnectedEnds() != 2) {
+        for (TWire* wire : macro->Wires->Items<TWire>())
+            if (wire->ConnectedEnds() != 2) {
                 dangling = wire;
                 break;
             }
@@ -297,8 +305,8 @@ void TDigitalDrawing::RemoveDanglingWires(TMacro* macro) {
 void TDigitalDrawing::CleanSolders(TMacro* macro) {
     for (;;) {
         TSolder* joint = nullptr;
-        for (TSerialize* item : *macro->Solders->Children)
-            if (auto* solder = KindCast<TSolder>(item); solder && solder->WireCount() < 3) {
+        for (TSolder* solder : macro->Solders->Items<TSolder>())
+            if (solder->WireCount() < 3) {
                 joint = solder;
                 break;
             }
@@ -562,8 +570,8 @@ void TDigitalDrawing::PaintStepValues() {
     QRegion touched;
     for (const TGraphicList* list : {CurrentMacro->Wires.get(), CurrentMacro->Solders.get(),
                                      CurrentMacro->Inputs.get(), CurrentMacro->Outputs.get()})
-        for (TSerialize* item : *list->Children) {
-            const QRect bounds = static_cast<TGraphicObject*>(item)->GetBounds().ToQRect() & area;
+        for (TGraphicObject* item : list->Items()) {
+            const QRect bounds = item->GetBounds().ToQRect() & area;
             if (!bounds.isEmpty())
                 touched += bounds;
         }

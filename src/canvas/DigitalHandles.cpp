@@ -313,26 +313,35 @@ void TDigitalHandles::DragResize(QPoint p) {
     const float h = e.MaxY - e.MinY;
     FloatRect n = e;
     const int m = MinSize;
+    // Snapping the smallest edge can land it inside the minimum; the next grid line outwards
+    // keeps the promise that a drag never makes a selection smaller than MinSize.
+    const int pitch = Grid->Snap && Grid->SnapSize >= 2 ? Grid->SnapSize : 1;
+    auto atLeast = [m, pitch](int span) { return span >= m ? 0 : (m - span + pitch - 1) / pitch * pitch; };
     // SizeRect's right and bottom are the frame's outer edges.
     const int right = SizeRect.left() + SizeRect.width();
     const int bottom = SizeRect.top() + SizeRect.height();
     if (Corner == 0 || Corner == 3) {
-        if (q.x() > right - m)
-            q = Grid->SnapPoint(QPoint(RoundToInt(e.MaxX - static_cast<float>(m)), q.y()));
-        n.MinX = static_cast<float>(q.x());
-        SizeRect.setLeft(q.x());
+        int edge = q.x();
+        if (edge > right - m)
+            edge = Grid->SnapPoint(QPoint(RoundToInt(e.MaxX - static_cast<float>(m)), 0)).x();
+        edge -= atLeast(RoundToInt(e.MaxX) - edge);
+        n.MinX = static_cast<float>(edge);
+        SizeRect.setLeft(edge);
     }
     if (Corner == 0 || Corner == 1) {
-        if (q.y() > bottom - m)
-            q = Grid->SnapPoint(QPoint(q.x(), RoundToInt(e.MaxY - static_cast<float>(m))));
-        n.MinY = static_cast<float>(q.y());
-        SizeRect.setTop(q.y());
+        int edge = q.y();
+        if (edge > bottom - m)
+            edge = Grid->SnapPoint(QPoint(0, RoundToInt(e.MaxY - static_cast<float>(m)))).y();
+        edge -= atLeast(RoundToInt(e.MaxY) - edge);
+        n.MinY = static_cast<float>(edge);
+        SizeRect.setTop(edge);
     }
     if (Corner == 1 || Corner == 2) {
         int edge = RoundToInt(static_cast<float>(q.x()) + ExtentWidth);
         if (static_cast<float>(SizeRect.left() + m) > static_cast<float>(q.x()) + ExtentWidth)
             edge = RoundToInt(e.MinX + static_cast<float>(m));
         edge = Grid->SnapPoint(QPoint(edge, 0)).x();
+        edge += atLeast(edge - RoundToInt(n.MinX));
         n.MaxX = static_cast<float>(edge);
         SizeRect.setRight(edge - 1);
     }
@@ -341,6 +350,7 @@ void TDigitalHandles::DragResize(QPoint p) {
         if (static_cast<float>(SizeRect.top() + m) > static_cast<float>(q.y()) + ExtentHeight)
             edge = RoundToInt(e.MinY + static_cast<float>(m));
         edge = Grid->SnapPoint(QPoint(0, edge)).y();
+        edge += atLeast(edge - RoundToInt(n.MinY));
         n.MaxY = static_cast<float>(edge);
         SizeRect.setBottom(edge - 1);
     }

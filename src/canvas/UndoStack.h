@@ -1,15 +1,16 @@
 #pragma once
 
 // The edit history of a circuit, kept as object-stream bytes: the bytes of the current state in
-// full, and for every step only the span that differs from its neighbour (the bytes before the
-// first and after the last difference are shared). Undoing or redoing a step splices that span
-// back, so a step costs memory in proportion to the part of the stream the edit changed.
+// full, and for every step only the spans in which the state on the other side of it differs.
+// Undoing or redoing a step splices those spans in and keeps the spans that lead back instead, so
+// a step costs memory in proportion to the part of the stream the edit changed.
 
 #include <QByteArray>
 #include <QString>
 
 #include <cstddef>
 #include <deque>
+#include <vector>
 
 class TUndoStack {
 public:
@@ -44,12 +45,18 @@ private:
         qsizetype Length = 0;
         QByteArray Bytes;
     };
+    using TSplices = std::vector<TSplice>; // in ascending offsets, not overlapping
     struct TStep {
         QString Name;
-        TSplice Back;    // from the state after the edit to the one before
-        TSplice Forward; // and the other way
+        // From the state after the edit to the one before while the step is done, the other way
+        // while it is undone.
+        TSplices Splices;
     };
-    static void Apply(QByteArray& bytes, const TSplice& splice);
+    // The splices that turn from into to.
+    static TSplices Difference(const QByteArray& from, const QByteArray& to);
+    static void Apply(QByteArray& bytes, const TSplices& splices);
+    // Moves the current state across a step and keeps the way back in it.
+    void Cross(TStep& step);
 
     std::deque<TStep> m_steps;
     size_t m_position = 0; // steps before the current state

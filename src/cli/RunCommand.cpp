@@ -243,8 +243,7 @@ int RunCircuit(const TRunOptions& options) {
     if (Halted(result))
         return kExitHalted;
     if (!trace && options.VcdPath != QLatin1String("-")) {
-        for (TSerialize* item : *root.Outputs->Children) {
-            auto* device = static_cast<TOutputDevice*>(item);
+        for (TOutputDevice* device : root.Outputs->Items<TOutputDevice>()) {
             const QString text = OutputText(device);
             if (!text.isEmpty())
                 Out(DeviceName(device) + QLatin1Char('=') + text + QLatin1Char('\n'));

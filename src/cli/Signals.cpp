@@ -65,13 +65,11 @@ QString TSignal::Text() const {
 
 std::vector<TSignal> HistorySignals(const TMacro& root) {
     std::vector<TSignal> signalList;
-    for (TSerialize* item : *root.Inputs->Children) {
-        auto* device = static_cast<THistoryDevice*>(item);
+    for (THistoryDevice* device : root.Inputs->Items<THistoryDevice>()) {
         if (IsA<TSeqInputDevice>(device) || IsA<TInteractiveInput>(device))
             signalList.push_back({device, DeviceName(device), 1});
     }
-    for (TSerialize* item : *root.Outputs->Children) {
-        auto* device = static_cast<THistoryDevice*>(item);
+    for (THistoryDevice* device : root.Outputs->Items<THistoryDevice>()) {
         if (IsA<TLEDDevice>(device))
             signalList.push_back({device, DeviceName(device), 1});
         else if (IsA<TLEDSegmentDevice>(device))

@@ -103,8 +103,7 @@ bool TGraphicList::HitTest(int x, int y) {
 }
 
 void TGraphicList::DrawChildren(QPainter& dc) {
-    for (TSerialize* item : *Children) {
-        auto* child = static_cast<TGraphicObject*>(item);
+    for (TGraphicObject* child : Items()) {
         if (child->Dragging != Dragging)
             child->Dragging = Dragging;
         child->Draw(dc);
@@ -116,36 +115,36 @@ void TGraphicList::Draw(QPainter& dc) {
 }
 
 void TGraphicList::Rotate(float angle) {
-    for (TSerialize* item : *Children)
-        static_cast<TGraphicObject*>(item)->Rotate(angle);
+    for (TGraphicObject* child : Items())
+        child->Rotate(angle);
 }
 
 void TGraphicList::Scale(float sx, float sy) {
-    for (TSerialize* item : *Children)
-        static_cast<TGraphicObject*>(item)->Scale(sx, sy);
+    for (TGraphicObject* child : Items())
+        child->Scale(sx, sy);
 }
 
 void TGraphicList::Offset(float dx, float dy) {
-    for (TSerialize* item : *Children)
-        static_cast<TGraphicObject*>(item)->Offset(dx, dy);
+    for (TGraphicObject* child : Items())
+        child->Offset(dx, dy);
 }
 
 void TGraphicList::UpdateVertices() {
-    for (TSerialize* item : *Children)
-        static_cast<TGraphicObject*>(item)->UpdateVertices();
+    for (TGraphicObject* child : Items())
+        child->UpdateVertices();
 }
 
 TRect TGraphicList::GetBounds() {
     TRect bounds{2147483647, 2147483647, 0, 0};
-    for (TSerialize* item : *Children)
-        bounds = UnionRect(bounds, static_cast<TGraphicObject*>(item)->GetBounds());
+    for (TGraphicObject* child : Items())
+        bounds = UnionRect(bounds, child->GetBounds());
     return bounds;
 }
 
 FloatRect TGraphicList::GetExtent() {
     FloatRect extent;
-    for (TSerialize* item : *Children)
-        extent.Include(static_cast<TGraphicObject*>(item)->GetExtent());
+    for (TGraphicObject* child : Items())
+        extent.Include(child->GetExtent());
     return extent;
 }
 
@@ -181,8 +180,7 @@ void TGraphicList::DeleteChild(TGraphicObject* child) {
 
 bool TGraphicList::CollectInside(const TRect& r, TGraphicList* target) {
     bool found = false;
-    for (TSerialize* item : *Children) {
-        auto* child = static_cast<TGraphicObject*>(item);
+    for (TGraphicObject* child : Items()) {
         if (RectInsideRect(child->GetBounds(), r)) {
             target->AddChild(child);
             found = true;
@@ -193,8 +191,7 @@ bool TGraphicList::CollectInside(const TRect& r, TGraphicList* target) {
 
 bool TGraphicList::CollectOutside(const TRect& r, TGraphicList* target) {
     bool found = false;
-    for (TSerialize* item : *Children) {
-        auto* child = static_cast<TGraphicObject*>(item);
+    for (TGraphicObject* child : Items()) {
         if (!RectInsideRect(child->GetBounds(), r)) {
             target->AddChild(child);
             found = true;

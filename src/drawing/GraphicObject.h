@@ -185,6 +185,8 @@ public:
     int ChildCount() const { return Children->Count(); }
     TGraphicObject* Child(int index) const { return Children->ItemAs<TGraphicObject>(index); }
     void AddChild(TGraphicObject* child) { Children->Add(child); }
+    // The children as the class the list holds: for (TWire* wire : Wires->Items<TWire>()).
+    template <class T = TGraphicObject> TListView<T> Items() const { return TListView<T>(*Children); }
 
     // Owned; never null. Every item is a TGraphicObject.
     std::unique_ptr<TSerializeList> Children;

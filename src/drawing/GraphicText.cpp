@@ -92,6 +92,15 @@ const QStaticText& LaidOutText(const QString& name, int pixelSize, int weight, b
     });
 }
 
+// Laying out and drawing takes some tens of bytes per character, so of a text longer than any real
+// annotation only the beginning is laid out and drawn; the text itself is kept whole.
+QString ShownText(const QString& text) {
+    if (text.size() <= TGraphicText::kMaxShownLength)
+        return text;
+    const qsizetype length = TGraphicText::kMaxShownLength;
+    return text.left(text[length - 1].isHighSurrogate() ? length - 1 : length);
+}
+
 } // namespace
 
 TGraphicText::TGraphicText() : OverlineSegment(std::make_unique<TPolyline>()) {
@@ -151,7 +160,8 @@ void TGraphicText::SetText(const QString& text) {
     float cx, cy;
     GetCentre(cx, cy);
 
-    const QSize extent = MeasureText(FontName, FontPixels(FontSize), FontWeight(Weight), Italic, Text);
+    const QSize extent =
+        MeasureText(FontName, FontPixels(FontSize), FontWeight(Weight), Italic, ShownText(Text));
     int w = extent.width();
     const int h = extent.height();
     if (Text.size() == 1)
@@ -256,12 +266,12 @@ void TGraphicText::Draw(QPainter& dc) {
     if (Angle == 0 && Transparent && Text.size() <= kLaidOutTextLength) {
         dc.drawStaticText(origin, LaidOutText(FontName, pixels, weight, Italic, Text));
     } else if (Angle == 0) {
-        dc.drawText(origin.x(), origin.y() + ascent, Text);
+        dc.drawText(QPointF(origin.x(), origin.y() + ascent), ShownText(Text));
     } else {
         dc.save();
         dc.translate(origin);
         dc.rotate(Angle);
-        dc.drawText(0, ascent, Text);
+        dc.drawText(QPointF(0, ascent), ShownText(Text));
         dc.restore();
     }
     dc.setBackgroundMode(Qt::TransparentMode);

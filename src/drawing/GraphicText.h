@@ -42,6 +42,9 @@ public:
     // Italic and FontName (rotation is applied by Draw).
     QFont FillLogFont() const;
 
+    // Characters of Text that are laid out and drawn; the rest is kept but not shown.
+    static constexpr qsizetype kMaxShownLength = 65536;
+
     float Angle = 0; // degrees, kept in [0, 360]
     QString Text;
     bool Overline = false;

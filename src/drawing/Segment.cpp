@@ -175,8 +175,7 @@ void TSegment::Rotate(float angle) {
     const auto a = static_cast<float>(angle * std::numbers::pi / 180);
     const double c = std::cos(static_cast<double>(a));
     const double s = std::sin(static_cast<double>(a));
-    for (TSerialize* item : *Points) {
-        auto* p = static_cast<TFloatPoint*>(item);
+    for (TFloatPoint* p : TListView<TFloatPoint>(*Points)) {
         const double x = p->X;
         const double y = p->Y;
         p->X = static_cast<float>(x * c - y * s);
@@ -185,16 +184,14 @@ void TSegment::Rotate(float angle) {
 }
 
 void TSegment::Scale(float sx, float sy) {
-    for (TSerialize* item : *Points) {
-        auto* p = static_cast<TFloatPoint*>(item);
+    for (TFloatPoint* p : TListView<TFloatPoint>(*Points)) {
         p->X *= sx;
         p->Y *= sy;
     }
 }
 
 void TSegment::Offset(float dx, float dy) {
-    for (TSerialize* item : *Points) {
-        auto* p = static_cast<TFloatPoint*>(item);
+    for (TFloatPoint* p : TListView<TFloatPoint>(*Points)) {
         p->X += dx;
         p->Y += dy;
     }
@@ -224,8 +221,7 @@ TRect TSegment::GetBounds() {
 
 FloatRect TSegment::GetExtent() {
     FloatRect extent;
-    for (TSerialize* item : *Points) {
-        const auto* p = static_cast<TFloatPoint*>(item);
+    for (const TFloatPoint* p : TListView<TFloatPoint>(*Points)) {
         extent.Include(p->X, p->Y);
     }
     return extent;

@@ -313,9 +313,21 @@ TSerializeReader::TSerializeReader(QIODevice* device) : m_device(device) {
         device->isSequential() ? device->bytesAvailable() : device->size() - m_deviceStart;
     if (available > kMaxStreamBytes)
         throw EReadError("The file is too large.");
-    m_bytes = device->readAll();
-    if (m_bytes.size() > kMaxStreamBytes)
-        throw EReadError("The file is too large.");
+    // A pipe or a device may never end, so the size is checked while reading.
+    constexpr qint64 kChunk = 1 << 20;
+    m_bytes.reserve(static_cast<qsizetype>(std::clamp<qint64>(available, 0, kMaxStreamBytes)));
+    for (;;) {
+        const auto size = static_cast<qint64>(m_bytes.size());
+        m_bytes.resize(static_cast<qsizetype>(size + kChunk));
+        const qint64 read = device->read(m_bytes.data() + size, kChunk);
+        m_bytes.resize(static_cast<qsizetype>(size + std::max<qint64>(read, 0)));
+        if (read < 0)
+            throw EReadError("The file cannot be read.");
+        if (read == 0)
+            break;
+        if (m_bytes.size() > kMaxStreamBytes)
+            throw EReadError("The file is too large.");
+    }
     StreamSize = static_cast<int32_t>(m_bytes.size());
 }
 

@@ -5,9 +5,11 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QtGlobal>
 
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -145,7 +147,12 @@ public:
 
     int Count() const { return static_cast<int>(m_items.size()); }
     TSerialize* Items(int index) const { return m_items[static_cast<size_t>(index)]; }
-    template <class T> T* ItemAs(int index) const { return static_cast<T*>(Items(index)); }
+    // For lists known to hold T items (or nil); checked in debug builds.
+    template <class T> T* ItemAs(int index) const {
+        TSerialize* item = Items(index);
+        Q_ASSERT_X(!item || KindCast<T>(item), "TSerializeList::ItemAs", "an item of another class");
+        return static_cast<T*>(item);
+    }
     int IndexOf(const TSerialize* object) const;
     int Add(TSerialize* object);
     void Insert(int index, TSerialize* object);
@@ -163,6 +170,46 @@ public:
 private:
     std::vector<TSerialize*> m_items;
     bool m_owning = true;
+};
+
+// The items of a list whose every item is a T (and never nil), as T pointers. The class is
+// checked as each item is visited in debug builds only, so the view costs nothing in a release.
+template <class T> class TListView {
+public:
+    class Iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = T*;
+        using difference_type = std::ptrdiff_t;
+
+        Iterator() = default;
+        explicit Iterator(std::vector<TSerialize*>::const_iterator it) : m_it(it) {}
+        T* operator*() const {
+            Q_ASSERT_X(KindCast<T>(*m_it), "TListView", "an item of another class, or nil");
+            return static_cast<T*>(*m_it);
+        }
+        Iterator& operator++() {
+            ++m_it;
+            return *this;
+        }
+        Iterator operator++(int) {
+            Iterator old = *this;
+            ++m_it;
+            return old;
+        }
+        bool operator==(const Iterator&) const = default;
+
+    private:
+        std::vector<TSerialize*>::const_iterator m_it;
+    };
+
+    explicit TListView(const TSerializeList& list) : m_list(&list) {}
+    Iterator begin() const { return Iterator(m_list->begin()); }
+    Iterator end() const { return Iterator(m_list->end()); }
+    int size() const { return m_list->Count(); }
+
+private:
+    const TSerializeList* m_list;
 };
 
 // A keyed value of the descriptor list that follows some signatures.

@@ -141,14 +141,13 @@ void TDevice::TrialCalculate(TCalcResult& result) {
 }
 
 void TDevice::Reset() {
-    for (TSerialize* item : *Pins->Children)
-        static_cast<TPin*>(item)->Level = 0;
+    for (TPin* pin : Pins->Items<TPin>())
+        pin->Level = 0;
     Contended = false;
 }
 
 void TDevice::ClearInputs(int32_t level) {
-    for (TSerialize* item : *Pins->Children) {
-        auto* pin = static_cast<TPin*>(item);
+    for (TPin* pin : Pins->Items<TPin>()) {
         pin->Driver = nullptr;
         if (pin->Kind == TPinKind::Input)
             pin->Level = level;
@@ -156,21 +155,20 @@ void TDevice::ClearInputs(int32_t level) {
 }
 
 void TDevice::CollectDrivers(std::vector<TDevice*>& list) {
-    for (TSerialize* item : *Pins->Children) {
-        auto* pin = static_cast<TPin*>(item);
+    for (TPin* pin : Pins->Items<TPin>()) {
         if (pin->Kind == TPinKind::Input && pin->Driver)
             list.push_back(pin->Driver);
     }
 }
 
 void TDevice::ClearDrivers() {
-    for (TSerialize* item : *Pins->Children)
-        static_cast<TPin*>(item)->Driver = nullptr;
+    for (TPin* pin : Pins->Items<TPin>())
+        pin->Driver = nullptr;
 }
 
 bool TDevice::AnyPinWired() const {
-    for (TSerialize* item : *Pins->Children)
-        if (static_cast<TPin*>(item)->Wire)
+    for (TPin* pin : Pins->Items<TPin>())
+        if (pin->Wire)
             return true;
     return false;
 }

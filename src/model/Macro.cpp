@@ -30,8 +30,8 @@ int64_t g_calculations = 0;
 
 // Read lists must hold what the class rule files into them.
 void CheckListClasses(TSerializeReader& reader, const TMacro& macro, TGraphicList* list) {
-    for (TSerialize* item : *list->Children)
-        if (macro.ListFor(static_cast<TGraphicObject*>(item)) != list)
+    for (TGraphicObject* child : list->Items())
+        if (macro.ListFor(child) != list)
             reader.Fail("a macro list holds an object of another list's class");
 }
 
@@ -151,8 +151,8 @@ void TMacro::Draw(QPainter& dc) {
     }
     // Each object keeps its own Dragging state: one of them may be following the mouse.
     for (TGraphicList* list : DrawOrder())
-        for (TSerialize* item : *list->Children)
-            static_cast<TGraphicObject*>(item)->Draw(dc);
+        for (TGraphicObject* child : list->Items())
+            child->Draw(dc);
 }
 
 void TMacro::Offset(float dx, float dy) {
@@ -246,8 +246,7 @@ bool TMacro::IsEmpty() const {
 }
 
 TTagDevice* TMacro::FindTagForPin(const TPin* pin) const {
-    for (TSerialize* item : *Tags->Children) {
-        auto* tag = static_cast<TTagDevice*>(item);
+    for (TTagDevice* tag : Tags->Items<TTagDevice>()) {
         if (tag->MacroPin->Partner == pin)
             return tag;
     }
@@ -256,14 +255,13 @@ TTagDevice* TMacro::FindTagForPin(const TPin* pin) const {
 
 bool TMacro::FollowWireEnds() {
     bool moved = false;
-    for (TSerialize* item : *Wires->Children)
-        moved |= static_cast<TWire*>(item)->FollowEnds();
+    for (TWire* wire : Wires->Items<TWire>())
+        moved |= wire->FollowEnds();
     return moved;
 }
 
 void TMacro::InvalidateMovedWires(const std::function<void(const TRect&)>& invalidate) const {
-    for (TSerialize* item : *Wires->Children) {
-        const auto* wire = static_cast<TWire*>(item);
+    for (const TWire* wire : Wires->Items<TWire>()) {
         if (wire->Moved)
             invalidate(wire->DirtyRect);
     }
@@ -280,10 +278,10 @@ void TMacro::SetInputsPending(bool value) {
 }
 
 void TMacro::ClearVisited(bool value) {
-    for (TSerialize* item : *Wires->Children)
-        static_cast<TWire*>(item)->Visited = value;
-    for (TSerialize* item : *Solders->Children)
-        static_cast<TSolder*>(item)->Visited = value;
+    for (TWire* wire : Wires->Items<TWire>())
+        wire->Visited = value;
+    for (TSolder* solder : Solders->Items<TSolder>())
+        solder->Visited = value;
 }
 
 int64_t TMacro::CalculationCount() {
@@ -327,8 +325,8 @@ void TMacro::Settle(TStepState& step, TCalcResult& result) {
     CalculateOutboundTags(step, accumulated);
     if (!step.Trial) {
         TCalcResult scratch;
-        for (TSerialize* item : *Outputs->Children)
-            static_cast<TDevice*>(item)->Calculate(scratch);
+        for (TDevice* device : Outputs->Items<TDevice>())
+            device->Calculate(scratch);
     }
     step.Calculations += Outputs->ChildCount() + Tags->ChildCount();
     result = accumulated;
@@ -341,8 +339,8 @@ void TMacro::CalculateInputs(TStepState& step) {
     if (!InputsPending)
         return;
     TCalcResult scratch;
-    for (TSerialize* item : *Inputs->Children)
-        static_cast<TDevice*>(item)->Calculate(scratch);
+    for (TDevice* device : Inputs->Items<TDevice>())
+        device->Calculate(scratch);
     step.Calculations += Inputs->ChildCount();
     if (Nested)
         InputsPending = false;
@@ -350,8 +348,7 @@ void TMacro::CalculateInputs(TStepState& step) {
 
 void TMacro::CalculateInboundTags(TStepState& step) {
     TCalcResult scratch;
-    for (TSerialize* item : *Tags->Children) {
-        auto* tag = static_cast<TTagDevice*>(item);
+    for (TTagDevice* tag : Tags->Items<TTagDevice>()) {
         if (tag->Direction == TTagDirection::Input || tag->Direction == TTagDirection::Undecided)
             CalculateDevice(step, tag, scratch);
     }
@@ -404,8 +401,7 @@ void TMacro::RunPasses(TStepState& step, TCalcResult& accumulated) {
 }
 
 void TMacro::CalculateOutboundTags(TStepState& step, TCalcResult& accumulated) {
-    for (TSerialize* item : *Tags->Children) {
-        auto* tag = static_cast<TTagDevice*>(item);
+    for (TTagDevice* tag : Tags->Items<TTagDevice>()) {
         if (tag->Direction != TTagDirection::Output && tag->Direction != TTagDirection::Bidirectional)
             continue;
         TCalcResult local;
@@ -419,33 +415,33 @@ void TMacro::CalculateOutboundTags(TStepState& step, TCalcResult& accumulated) {
 
 void TMacro::Reset() {
     TDevice::Reset();
-    for (TSerialize* item : *Inputs->Children)
-        static_cast<TDevice*>(item)->Reset();
+    for (TDevice* device : Inputs->Items<TDevice>())
+        device->Reset();
     for (TSerialize* item : *Devices->Children)
         if (TDevice* device = KindCast<TDevice>(item))
             device->Reset();
-    for (TSerialize* item : *Wires->Children)
-        static_cast<TWire*>(item)->Level = 0;
-    for (TSerialize* item : *Tags->Children)
-        static_cast<TDevice*>(item)->Reset();
-    for (TSerialize* item : *Outputs->Children)
-        static_cast<TDevice*>(item)->Reset();
+    for (TWire* wire : Wires->Items<TWire>())
+        wire->Level = 0;
+    for (TDevice* device : Tags->Items<TDevice>())
+        device->Reset();
+    for (TDevice* device : Outputs->Items<TDevice>())
+        device->Reset();
     BuildCalcOrder();
 }
 
 void TMacro::ClearDrivers() {
     TDevice::ClearDrivers();
-    for (TSerialize* item : *Inputs->Children)
-        static_cast<TDevice*>(item)->ClearDrivers();
-    for (TSerialize* item : *Wires->Children)
-        static_cast<TWire*>(item)->Driver = nullptr;
+    for (TDevice* device : Inputs->Items<TDevice>())
+        device->ClearDrivers();
+    for (TWire* wire : Wires->Items<TWire>())
+        wire->Driver = nullptr;
     for (TSerialize* item : *Devices->Children)
         if (TDevice* device = KindCast<TDevice>(item))
             device->ClearDrivers();
-    for (TSerialize* item : *Tags->Children)
-        static_cast<TDevice*>(item)->ClearDrivers();
-    for (TSerialize* item : *Outputs->Children)
-        static_cast<TDevice*>(item)->ClearDrivers();
+    for (TDevice* device : Tags->Items<TDevice>())
+        device->ClearDrivers();
+    for (TDevice* device : Outputs->Items<TDevice>())
+        device->ClearDrivers();
 }
 
 void TMacro::ClearInputs(int32_t) {
@@ -509,22 +505,20 @@ void TMacro::BuildOrder(TStepState& step, bool refreshInner) {
 void TMacro::PaintValues(QPainter& dc) {
     if (Closed)
         return;
-    for (TSerialize* item : *Wires->Children) {
-        auto* wire = static_cast<TWire*>(item);
+    for (TWire* wire : Wires->Items<TWire>()) {
         if (wire->Dragging)
             continue;
         ColourByLevel(wire);
         wire->Draw(dc);
     }
-    for (TSerialize* item : *Solders->Children) {
-        auto* solder = static_cast<TSolder*>(item);
+    for (TSolder* solder : Solders->Items<TSolder>()) {
         if (!solder->Dragging)
             solder->Draw(dc);
     }
-    for (TSerialize* item : *Inputs->Children)
-        static_cast<TInputDevice*>(item)->PaintValue(dc);
-    for (TSerialize* item : *Outputs->Children)
-        static_cast<TOutputDevice*>(item)->PaintValue(dc);
+    for (TInputDevice* input : Inputs->Items<TInputDevice>())
+        input->PaintValue(dc);
+    for (TOutputDevice* output : Outputs->Items<TOutputDevice>())
+        output->PaintValue(dc);
 }
 
 void TMacro::ColourWires() {

@@ -113,8 +113,7 @@ bool TTagDevice::DetermineDirection() {
 }
 
 void TTagDevice::ClassifyTags(TMacro* macro) {
-    for (TSerialize* item : *macro->Tags->Children) {
-        auto* tag = static_cast<TTagDevice*>(item);
+    for (TTagDevice* tag : macro->Tags->Items<TTagDevice>()) {
         tag->Direction = TTagDirection::Undecided;
         macro->ClearVisited(false);
         if (tag->FindOnNet(TPinKind::Output)) {

@@ -112,6 +112,25 @@ TEST_F(CanvasTest, FaultAboveTheShownLevelIsCentredInTheVisibleArea) {
     EXPECT_FALSE(part->Displayed);
 }
 
+TEST_F(CanvasTest, AHaltOutOfViewIsScrolledIntoViewBeforeTheCallout) {
+    QScrollArea scroll;
+    scroll.resize(400, 300);
+    auto* scrolled = new TDigitalDrawing;
+    scrolled->resize(3000, 3000);
+    scroll.setWidget(scrolled);
+    scroll.show();
+    TTestCircuit circuit(scrolled->CurrentMacro);
+    circuit.AddBusFight(2000, 1800);
+    scrolled->ResetCircuit();
+
+    TCalcResult result;
+    scrolled->Step(result);
+    ASSERT_TRUE(result.Contention);
+    EXPECT_TRUE(scrolled->VisibleArea().contains(result.Device->GetBounds().ToQRect()));
+    EXPECT_EQ(scrolled->Callout->AnchorPoint(), result.Device->RoundedCentre());
+    EXPECT_NE(scrolled->Callout->Style, TGraphicBox::kStylePlain) << "a balloon pointing at the part";
+}
+
 TEST_F(CanvasTest, FaultInsideAClosedPartPointsAtThePart) {
     TTestCircuit circuit(canvas->CurrentMacro);
     TMacro* part = circuit.AddInverterMacro(200, 150);

@@ -85,8 +85,8 @@ TEST_F(CliTest, PresetsDriveTheInteractiveInputs) {
     // A preset saved high in the file is lowered by --set.
     TTestCircuit high;
     BuildAndGate(high);
-    for (TSerialize* item : *high.Root->Inputs->Children)
-        static_cast<TInteractiveInput*>(item)->InteractiveDown();
+    for (TInteractiveInput* input : high.Root->Inputs->Items<TInteractiveInput>())
+        input->InteractiveDown();
     const QString highFile = Save(high, QStringLiteral("high.tvm"));
     EXPECT_EQ(RunCli({"run", highFile}).Out, "Y=1\n");
     EXPECT_EQ(RunCli({"run", highFile, "--set", "B=0"}).Out, "Y=0\n");
@@ -145,6 +145,8 @@ TEST_F(CliTest, UnreadableFilesExitWithTwoAndTheEditorsTexts) {
         {WriteBytes(QStringLiteral("template.tvt"), otherType), "This is not a valid Tessivar file."},
         {WriteBytes(QStringLiteral("cut.tvm"), bytes.left(bytes.size() / 2)),
          "An error has occurred trying to read this Tessivar file."},
+        // Endless input is read up to the size limit, not until memory runs out.
+        {QStringLiteral("/dev/zero"), "An error has occurred trying to read this Tessivar file."},
     };
     for (const auto& [file, text] : cases) {
         for (const char* command : {"run", "info"}) {

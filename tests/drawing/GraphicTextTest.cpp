@@ -171,3 +171,32 @@ TEST(GraphicText, CachedAndDirectDrawingMatch) {
     const QString longText(100, QLatin1Char('W'));
     EXPECT_EQ(render(longText, true), render(longText, false));
 }
+
+// A text far longer than any annotation is laid out and drawn by its beginning only, so it cannot take
+// memory in proportion to its size; the text itself is kept and stored whole.
+TEST(GraphicText, AnOverlongTextShowsOnlyItsBeginningButKeepsItAll) {
+    const QString shown(TGraphicText::kMaxShownLength, QLatin1Char('W'));
+    const QString whole = shown + QString(3 * TGraphicText::kMaxShownLength, QLatin1Char('i'));
+    TGraphicText prefix(shown);
+    TGraphicText text(whole);
+    EXPECT_EQ(text.TextWidth(), prefix.TextWidth());
+    auto render = [](TGraphicText& drawn) {
+        QImage image(200, 30, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        drawn.Transparent = false;
+        drawn.BackColor = kColourWhite;
+        const QPoint start = drawn.GetVertex(0);
+        drawn.Offset(static_cast<float>(5 - start.x()), static_cast<float>(5 - start.y()));
+        drawn.UpdateVertices();
+        QPainter dc(&image);
+        drawn.Draw(dc);
+        return image;
+    };
+    const QImage drawn = render(text);
+    EXPECT_EQ(drawn, render(prefix));
+    QImage blank(drawn.size(), QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    EXPECT_NE(drawn, blank);
+    auto copy = testsupport::ReadTree<TGraphicText>(testsupport::WriteTree(&text));
+    EXPECT_EQ(copy->Text, whole);
+}

@@ -1,3 +1,4 @@
+#include "TestCircuit.h"
 #include "TestSupport.h"
 
 #include "canvas/DigitalDrawing.h"
@@ -381,6 +382,41 @@ TEST_F(EditingTest, PastesOffsetAndCrossToAnotherEditor) {
     other.CircuitCanvas->PasteClipboard();
     EXPECT_EQ(other.CircuitCanvas->CurrentMacro->Devices->ChildCount(), 1);
     EXPECT_EQ(messages, QStringList({"Unable to copy object to clipboard."}));
+}
+
+TEST_F(EditingTest, AMacroLevelOpensInPlaceAndUndoStaysInIt) {
+    {
+        TTestCircuit inner;
+        inner.Add<TNotGate>(100, 100);
+        WriteCircuit(dir.filePath("inner.tvm"), inner.Root, QStringLiteral("Inner"));
+    }
+    ASSERT_TRUE(canvas->InsertFile(dir.filePath("inner.tvm"), 300, 300, true));
+    SaveBytes("outer.tvm");
+    EXPECT_FALSE(canvas->Modified);
+
+    auto* part = KindCast<TMacro>(canvas->CurrentMacro->Devices->Child(0));
+    ASSERT_NE(part, nullptr);
+    QTest::mouseDClick(canvas->Handles, Qt::LeftButton, {},
+                       canvas->Handles->mapFrom(canvas, QPoint(300, 300)));
+    ASSERT_TRUE(canvas->MacroOpen());
+    EXPECT_EQ(canvas->CurrentMacro, part);
+    EXPECT_FALSE(part->Closed);
+    EXPECT_TRUE(Act("SpeedCloseMacro")->isVisible());
+
+    Place<TLEDDevice>("SpeedLED", {600, 600});
+    EXPECT_TRUE(canvas->Modified);
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_TRUE(canvas->MacroOpen()) << "undo keeps the level open";
+    EXPECT_EQ(canvas->CurrentMacro->Outputs->ChildCount(), 0);
+    EXPECT_EQ(canvas->CurrentMacro->Devices->ChildCount(), 1);
+    EXPECT_FALSE(canvas->Modified) << "back at the state saved";
+    EXPECT_EQ(canvas->RootMacro()->Devices->Child(0), canvas->CurrentMacro);
+
+    Act("SpeedCloseMacro")->trigger();
+    EXPECT_FALSE(canvas->MacroOpen());
+    EXPECT_TRUE(KindCast<TMacro>(canvas->CurrentMacro->Devices->Child(0))->Closed);
+    EXPECT_FALSE(Act("SpeedCloseMacro")->isVisible());
+    EXPECT_FALSE(canvas->Modified) << "opening and closing a level is no edit";
 }
 
 // Whatever the user does while the run timer steps, nothing is left pointing at a destroyed

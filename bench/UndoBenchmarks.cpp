@@ -1,0 +1,54 @@
+// One edit and its undo in the editor's canvas, on the circuit of 20 000 objects the file
+// benchmarks read and write.
+
+#include "BenchCircuits.h"
+
+#include "canvas/DigitalDrawing.h"
+#include "canvas/DigitalHandles.h"
+
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+
+namespace {
+
+void BM_EditAndUndo20k(benchmark::State& state) {
+    TTestCircuit circuit;
+    for (int row = 0; ObjectCount(*circuit.Root) < 20000; ++row)
+        AddCountingAdder(circuit, 16, {0, 800.0 * row});
+    QTemporaryDir dir;
+    const QString path = dir.filePath("bench.tvm");
+    WriteCircuit(path, circuit.Root, "bench");
+
+    TDigitalDrawing canvas;
+    canvas.resize(1920, 1080);
+    canvas.SetSelectMode(true);
+    canvas.LoadFromFile(path);
+    const int middle = canvas.CurrentMacro->Devices->ChildCount() / 2;
+
+    using TClock = std::chrono::steady_clock;
+    TClock::duration editing{};
+    TClock::duration undoing{};
+    double stepBytes = 0;
+    for (auto _ : state) {
+        // Undo builds the circuit anew, so the part is looked up again every time.
+        const TClock::time_point start = TClock::now();
+        canvas.Handles->SelectObject(canvas.CurrentMacro->Devices->Child(middle));
+        canvas.Handles->MoveSelectionBy(5, 0);
+        const TClock::time_point edited = TClock::now();
+        canvas.Undo();
+        const TClock::time_point undone = TClock::now();
+        editing += edited - start;
+        undoing += undone - edited;
+        stepBytes = static_cast<double>(canvas.History().StepBytes());
+    }
+    const double runs = static_cast<double>(state.iterations());
+    state.counters["edit ms"] = std::chrono::duration<double, std::milli>(editing).count() / runs;
+    state.counters["undo ms"] = std::chrono::duration<double, std::milli>(undoing).count() / runs;
+    state.counters["step bytes"] = stepBytes;
+    state.counters["circuit bytes"] = static_cast<double>(canvas.History().Current().size());
+}
+BENCHMARK(BM_EditAndUndo20k)->Unit(benchmark::kMillisecond);
+
+} // namespace
