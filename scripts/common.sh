@@ -6,6 +6,7 @@ TESSIVAR_PACKAGES=(
     qt6-base-dev qt6-svg-dev
     libgtest-dev libbenchmark-dev
     fonts-liberation
+    poppler-utils
 )
 
 say() { printf '==> %s\n' "$*"; }

@@ -2,9 +2,13 @@
 #include "devices/StreamClasses.h"
 #include "devices/ui/ChangeMemoryDialog.h"
 #include "devices/ui/NumberOutDialog.h"
+#include "shell/AssociateHelpDialog.h"
+#include "shell/DatasheetPathDialog.h"
 #include "shell/EditTextDialog.h"
 #include "shell/HelpWindow.h"
 #include "shell/MainForm.h"
+#include "shell/PartsCentre.h"
+#include "shell/PrintPreviewForm.h"
 
 #include <QApplication>
 
@@ -16,9 +20,13 @@ int main(int argc, char* argv[]) {
 
     // Every window is created once, the main window first, and kept until the program ends.
     TMainForm mainForm;
+    TPartsForm partsCentre(&mainForm);
     TEditTextDialog editText(&mainForm);
+    TPrintPreview printPreview(&mainForm);
     TChangeMemoryDialog changeMemory(&mainForm);
+    TAssociateHelpDialog associateHelp(&mainForm);
     TFileStatusDialog fileStatus(&mainForm);
+    TDatasheetPathDialog datasheetPath(&mainForm);
     TNumberOutDialog numberOut(&mainForm);
     THelpWindow helpWindow;
 

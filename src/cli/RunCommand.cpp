@@ -1,7 +1,6 @@
 // tessivar-cli run: load a circuit, preset its interactive inputs, run it and report its outputs.
 
 #include "cli/CommandLine.h"
-#include "cli/NullPaintDevice.h"
 #include "cli/Signals.h"
 #include "cli/Vcd.h"
 
@@ -9,7 +8,6 @@
 #include "drawing/SafeFile.h"
 
 #include <QFileInfo>
-#include <QPainter>
 
 #include <algorithm>
 #include <limits>
@@ -82,13 +80,13 @@ bool ApplyPreset(TMacro& root, const TPreset& preset) {
     return found;
 }
 
-// One step as the editor makes it: forget the drivers, calculate the root, then repaint the
-// levels, which also samples every input and output device into its history.
-TCalcResult Step(TMacro& root, QPainter& surface) {
+// One step as the editor makes it: forget the drivers, calculate the root, then sample every input
+// and output device into its history. Nothing is shown, so nothing is painted.
+TCalcResult Step(TMacro& root) {
     TCalcResult result;
     root.ClearDrivers();
     root.Calculate(result);
-    root.PaintValues(surface);
+    root.SampleValues();
     return result;
 }
 
@@ -218,12 +216,10 @@ int RunCircuit(const TRunOptions& options) {
     if (options.Trace)
         trace.emplace(signalList, options.Steps);
 
-    TNullPaintDevice surfaceDevice;
-    QPainter surface(&surfaceDevice);
     TCalcResult result;
     int64_t step = 0;
     while (step < options.Steps && !Halted(result)) {
-        result = Step(root, surface);
+        result = Step(root);
         ++step;
         if (trace)
             trace->Row(step);

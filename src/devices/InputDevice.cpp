@@ -103,8 +103,11 @@ void TSeqInputDevice::ShowValue() {
         indicator->Brush.Colour = Value <= 0 ? kColourWhite : OnColour;
 }
 
-void TSeqInputDevice::PaintValue(QPainter& dc) {
+void TSeqInputDevice::SampleValue() {
     AppendHistory(Bit0(Value));
+}
+
+void TSeqInputDevice::DrawValue(QPainter& dc) {
     ShowValue();
     if (TPolygon* indicator = ShapeChild<TPolygon>(0))
         indicator->Draw(dc);

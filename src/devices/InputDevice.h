@@ -42,7 +42,8 @@ public:
     void Draw(QPainter& dc) override;
     void Calculate(TCalcResult& result) override;
     void Reset() override;
-    void PaintValue(QPainter& dc) override;
+    void SampleValue() override;
+    void DrawValue(QPainter& dc) override;
 
     // Starts the sequence over: Position 1, Phase false, Value 0.
     void SetSequence(const QString& sequence);

@@ -62,8 +62,11 @@ void TInteractiveInput::ShowState() {
         indicator->Brush.Colour = State != 0 ? kColourRed : kColourWhite;
 }
 
-void TInteractiveInput::PaintValue(QPainter& dc) {
+void TInteractiveInput::SampleValue() {
     AppendHistory(State & 1);
+}
+
+void TInteractiveInput::DrawValue(QPainter& dc) {
     ShowState();
     if (TPolygon* indicator = ShapeChild<TPolygon>(1))
         indicator->Draw(dc);

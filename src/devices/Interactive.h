@@ -27,7 +27,8 @@ public:
     void InteractiveUp() override {}
     void Calculate(TCalcResult& result) override;
     void Reset() override;
-    void PaintValue(QPainter& dc) override;
+    void SampleValue() override;
+    void DrawValue(QPainter& dc) override;
 
     uint16_t State = 0;
     uint16_t Preset = 0;

@@ -51,8 +51,11 @@ void TLEDDevice::Reset() {
     LastLevel = 0;
 }
 
-void TLEDDevice::PaintValue(QPainter& dc) {
+void TLEDDevice::SampleValue() {
     AppendHistory(LastLevel & 1);
+}
+
+void TLEDDevice::DrawValue(QPainter& dc) {
     ApplyFill();
     if (TGraphicObject* lamp = ShapeChild<TGraphicObject>(0))
         lamp->Draw(dc);
@@ -136,7 +139,7 @@ void TLEDSegmentDevice::ApplyFills() {
             segment->Brush.Colour = Segments[static_cast<size_t>(i)] ? Colour : kColourWhite;
 }
 
-void TLEDSegmentDevice::PaintValue(QPainter& dc) {
+void TLEDSegmentDevice::DrawValue(QPainter& dc) {
     if (Dragging)
         return;
     ApplyFills();
@@ -263,7 +266,7 @@ QString TNumericDevice::DisplayText() const {
     return NumericDisplayText(lines, LineCount, Format);
 }
 
-void TNumericDevice::PaintValue(QPainter& dc) {
+void TNumericDevice::DrawValue(QPainter& dc) {
     const QString text = DisplayText();
     const int count = std::min(static_cast<int>(text.size()), LineCount);
     bool inZeros = true;
@@ -287,7 +290,7 @@ void TNumericDevice::PaintValue(QPainter& dc) {
 
 void TNumericDevice::Draw(QPainter& dc) {
     DrawChild(ShapeChild<TGraphicObject>(0), Dragging, dc);
-    PaintValue(dc);
+    DrawValue(dc);
     for (int k = LineCount + 1; k <= 2 * LineCount; ++k)
         DrawChild(ShapeChild<TGraphicObject>(k), Dragging, dc);
     // The pins are never drawn.

@@ -1,7 +1,7 @@
 #pragma once
 
 // The devices that show levels: the LED, the 7-segment display and the numeric display. A macro
-// calculates them once per step after settling; the canvas then repaints them with PaintValue.
+// calculates them once per step after settling; the canvas then samples and repaints them with PaintValue.
 
 #include "model/Device.h"
 
@@ -31,7 +31,8 @@ public:
     void Draw(QPainter& dc) override;
     void Calculate(TCalcResult& result) override;
     void Reset() override;
-    void PaintValue(QPainter& dc) override;
+    void SampleValue() override;
+    void DrawValue(QPainter& dc) override;
 
     int32_t LastLevel = 0;
 
@@ -56,7 +57,7 @@ public:
     void Draw(QPainter& dc) override;
     void Calculate(TCalcResult& result) override;
     void Reset() override;
-    void PaintValue(QPainter& dc) override;
+    void DrawValue(QPainter& dc) override;
 
     static constexpr int kSegmentCount = 7;
     std::array<bool, kSegmentCount> Segments{true, true, true, true, true, true, false};
@@ -88,7 +89,7 @@ public:
     void Draw(QPainter& dc) override;
     void Calculate(TCalcResult& result) override;
     void Reset() override;
-    void PaintValue(QPainter& dc) override;
+    void DrawValue(QPainter& dc) override;
 
     // Rebuilds the shape and pins for 2, 4, 8 or 16 lines (any other count is ignored), with the
     // pins at the top whatever PinsAtBottom says: call it on a new device only.

@@ -45,6 +45,11 @@ TGraphicObject* ReadEnd(TSerializeReader& reader) {
 
 } // namespace
 
+uint64_t NextStamp() {
+    static uint64_t last = 0;
+    return ++last;
+}
+
 // ---------------------------------------------------------------------------------------------------
 
 TPin::TPin() {
@@ -93,20 +98,27 @@ void TPin::VisitReferences(TReferenceVisitor& visit) {
 }
 
 void TPin::LinksRead() {
+    WiringChanged();
     if (Wire && Wire->EndA != this && Wire->EndB != this)
         Wire = nullptr;
 }
 
 bool TPin::WireVisited() const {
-    return Wire && Wire->Visited;
+    if (!Wire)
+        return false;
+    if (const TNet* net = Wire->CompiledNet())
+        return net->Visited();
+    return Wire->Visited;
 }
 
 void TPin::AttachWire(TWire* wire) {
+    WiringChanged();
     if (!Wire)
         Wire = wire;
 }
 
 void TPin::DetachWire(TWire* wire) {
+    WiringChanged();
     if (Wire == wire)
         Wire = nullptr;
 }
@@ -143,6 +155,7 @@ void TMacroPin::VisitReferences(TReferenceVisitor& visit) {
 }
 
 void TMacroPin::LinksRead() {
+    WiringChanged();
     TPin::LinksRead();
     if (Partner && Partner->Partner != this)
         Partner = nullptr;
@@ -190,6 +203,7 @@ void TSolder::VisitReferences(TReferenceVisitor& visit) {
 }
 
 void TSolder::LinksRead() {
+    WiringChanged();
     // A wire may sit in as many slots as it has ends here, no more.
     TWire** slotRefs[] = {&Wire1, &Wire2, &Wire3};
     for (TWire** slot : slotRefs) {
@@ -231,6 +245,7 @@ TPin* TSolder::FindPin(TPinKind kind) {
 }
 
 void TSolder::AttachWire(TWire* wire) {
+    WiringChanged();
     if (!Wire1)
         Wire1 = wire;
     else if (!Wire2)
@@ -240,6 +255,7 @@ void TSolder::AttachWire(TWire* wire) {
 }
 
 void TSolder::DetachWire(TWire* wire) {
+    WiringChanged();
     if (Wire1 == wire)
         Wire1 = nullptr;
     else if (Wire2 == wire)
@@ -287,6 +303,7 @@ void TWire::VisitReferences(TReferenceVisitor& visit) {
 }
 
 void TWire::LinksRead() {
+    WiringChanged();
     // A pin holds one wire: an end whose pin holds another wire, or a second end on the same pin,
     // is cut. A joint must hold the wire once for every end of it there.
     for (TGraphicObject** end : {&EndA, &EndB})
@@ -386,8 +403,7 @@ TPin* TWire::FindPin(TPinKind kind) {
 
 TPin* TWire::SearchNet(TPinKind kind) {
     // Each search takes a new mark, so nothing needs clearing before or after it.
-    static uint64_t lastMark = 0;
-    const uint64_t mark = ++lastMark;
+    const uint64_t mark = NextStamp();
     std::vector<TGraphicObject*>& stack = WalkStack();
     const size_t base = stack.size();
     SearchMark = mark;
@@ -422,6 +438,7 @@ TPin* TWire::SearchNet(TPinKind kind) {
 }
 
 void TWire::Attach(TGraphicObject* end) {
+    WiringChanged();
     if (!AsPin(end) && !AsSolder(end))
         return;
     if (!EndA)
@@ -431,6 +448,7 @@ void TWire::Attach(TGraphicObject* end) {
 }
 
 void TWire::Detach(TGraphicObject* end) {
+    WiringChanged();
     if (!end)
         return;
     if (EndA == end)
@@ -440,6 +458,7 @@ void TWire::Detach(TGraphicObject* end) {
 }
 
 void TWire::Split(TWire*& first, TWire*& second) {
+    WiringChanged();
     first = new TWire;
     second = new TWire;
     first->SetColour(GetColour());
@@ -462,6 +481,7 @@ void TWire::Split(TWire*& first, TWire*& second) {
 }
 
 void TWire::Join(TWire* a, TWire* b) {
+    WiringChanged();
     if (a->EndA == b->EndA)
         a->Reverse();
     if (a->EndB == b->EndB)
@@ -483,6 +503,7 @@ void TWire::Join(TWire* a, TWire* b) {
 }
 
 void TWire::Reverse() {
+    WiringChanged();
     std::vector<TSerialize*> points(Points->begin(), Points->end());
     std::reverse(points.begin(), points.end());
     Points->Clear();

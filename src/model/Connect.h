@@ -7,8 +7,44 @@
 #include "drawing/Segment.h"
 #include "model/Kinds.h"
 
+#include <vector>
+
 class TDevice;
 class TWire;
+class TPin;
+
+// Bumped by every change of the wiring (an end attached or detached, an object destroyed, a pin's
+// kind changed): compiled nets of an older generation are stale and are not used.
+namespace wiring {
+inline uint64_t g_generation = 1;
+}
+inline uint64_t WiringGeneration() {
+    return wiring::g_generation;
+}
+inline void WiringChanged() {
+    ++wiring::g_generation;
+}
+// A number never handed out before, for the pass and step stamps.
+uint64_t NextStamp();
+
+// A net of a compiled macro level: the wires and pins one flood reaches. Driving a pin of it sets
+// the levels and drivers of the whole net and marks it flooded for the pass by its stamp.
+struct TNet {
+    std::vector<TWire*> Wires;
+    std::vector<TPin*> Pins;
+    const uint64_t* Pass = nullptr; // the owning macro's stamp of the current pass
+    const uint64_t* Step = nullptr; // the owning macro's stamp of the current step
+    uint64_t Flooded = 0;           // pass stamp of the last flood
+    // The one pin of the net that is not an input, or nil. A flood it starts that would repeat the
+    // last flood of the same step changes nothing, so it is only marked.
+    TPin* SoleWriter = nullptr;
+    uint64_t FloodStep = 0;
+    TDevice* FloodDriver = nullptr;
+    int32_t FloodLevel = 0;
+
+    bool Visited() const { return Flooded == *Pass; }
+    bool Flood(const TPin* from, TDevice* driver, int32_t level);
+};
 
 // Stored in files as these numbers. Passive pins (tags) and outputs flood their net when set,
 // inputs never do; a tri-state output may share a net with other tri-state outputs.
@@ -137,6 +173,17 @@ public:
     TRect DirtyRect;
     bool Moved = false;
     uint64_t SearchMark = 0;
+
+    // The net compiled for this wire, or nil when there is none or the wiring changed since.
+    TNet* CompiledNet() const { return m_netGeneration == WiringGeneration() ? m_net : nullptr; }
+    void SetNet(TNet* net) {
+        m_net = net;
+        m_netGeneration = net ? WiringGeneration() : 0;
+    }
+
+private:
+    TNet* m_net = nullptr; // not owned: the macro that compiled it owns it
+    uint64_t m_netGeneration = 0;
 };
 
 // Every device calculation drives its outputs through here, so it is inline.
@@ -147,7 +194,35 @@ inline bool TPin::SetLevel(TDevice* driver, int32_t level) {
         Level = level;
         changed = true;
     }
-    if (Wire && !Wire->Visited && Kind != TPinKind::Input)
+    if (!Wire || Kind == TPinKind::Input)
+        return changed;
+    if (TNet* net = Wire->CompiledNet()) {
+        if (!net->Visited())
+            changed |= net->Flood(this, driver, level);
+    } else if (!Wire->Visited) {
         changed |= Wire->Propagate(driver, level);
+    }
+    return changed;
+}
+
+inline bool TNet::Flood(const TPin* from, TDevice* driver, int32_t level) {
+    Flooded = *Pass;
+    if (from == SoleWriter && level == FloodLevel && driver == FloodDriver && FloodStep == *Step)
+        return false;
+    FloodStep = *Step;
+    FloodDriver = driver;
+    FloodLevel = level;
+    for (TWire* wire : Wires) {
+        wire->Level = level;
+        wire->Driver = driver;
+    }
+    bool changed = false;
+    for (TPin* pin : Pins) {
+        pin->Driver = driver;
+        if (pin->Level != level) {
+            pin->Level = level;
+            changed = true;
+        }
+    }
     return changed;
 }

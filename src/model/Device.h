@@ -154,8 +154,13 @@ class TInputDevice : public THistoryDevice {
 public:
     TESSIVAR_KIND(TInputDevice, kKindInputDevice);
     TInputDevice() { AddKind(kKind); }
-    // Refreshes the device's look after a step and records one history sample.
-    virtual void PaintValue(QPainter&) {}
+    // After a step: records one history sample, then refreshes the device's look.
+    void PaintValue(QPainter& dc) {
+        SampleValue();
+        DrawValue(dc);
+    }
+    virtual void SampleValue() {}
+    virtual void DrawValue(QPainter&) {}
 };
 
 // Devices that show levels. A macro calculates them once per step, after settling.
@@ -166,7 +171,13 @@ public:
 
     void Write(TSerializeWriter& writer) override;
     void Read(TSerializeReader& reader) override;
-    virtual void PaintValue(QPainter&) {}
+    // After a step: records one history sample, then refreshes the device's look.
+    void PaintValue(QPainter& dc) {
+        SampleValue();
+        DrawValue(dc);
+    }
+    virtual void SampleValue() {}
+    virtual void DrawValue(QPainter&) {}
 
     uint32_t Colour = 0;
 };

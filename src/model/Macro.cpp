@@ -282,6 +282,79 @@ void TMacro::ClearVisited(bool value) {
         wire->Visited = value;
     for (TSolder* solder : Solders->Items<TSolder>())
         solder->Visited = value;
+    m_passStamp = NextStamp();
+    if (value)
+        for (const std::unique_ptr<TNet>& net : m_nets)
+            net->Flooded = m_passStamp;
+}
+
+void TMacro::NewPass() {
+    if (m_netsGeneration == WiringGeneration())
+        m_passStamp = NextStamp();
+    else
+        ClearVisited(false);
+}
+
+void TMacro::CompileNets() {
+    if (m_netsGeneration == WiringGeneration())
+        return;
+    m_nets.clear();
+    m_netsGeneration = 0;
+    // This level's wires carry a mark of their own, so a walk that leaves them is caught.
+    const uint64_t mine = NextStamp();
+    for (TWire* wire : Wires->Items<TWire>()) {
+        wire->SetNet(nullptr);
+        wire->SearchMark = mine;
+    }
+    const uint64_t seen = NextStamp();
+    std::vector<TWire*> stack;
+    for (TWire* start : Wires->Items<TWire>()) {
+        if (start->SearchMark == seen)
+            continue;
+        auto net = std::make_unique<TNet>();
+        net->Pass = &m_passStamp;
+        net->Step = &m_stepStamp;
+        start->SearchMark = seen;
+        stack.push_back(start);
+        while (!stack.empty()) {
+            TWire* wire = stack.back();
+            stack.pop_back();
+            net->Wires.push_back(wire);
+            for (TGraphicObject* end : {wire->EndA, wire->EndB}) {
+                if (auto* pin = KindCast<TPin>(end)) {
+                    // Links that do not point back are flooded by the walk alone.
+                    if (pin->Wire != wire)
+                        return;
+                    net->Pins.push_back(pin);
+                } else if (auto* solder = KindCast<TSolder>(end)) {
+                    if (!solder->HoldsWire(wire))
+                        return;
+                    for (TWire* next : {solder->Wire1, solder->Wire2, solder->Wire3}) {
+                        if (!next || next->SearchMark == seen)
+                            continue;
+                        if (next->SearchMark != mine || (next->EndA != solder && next->EndB != solder))
+                            return;
+                        next->SearchMark = seen;
+                        stack.push_back(next);
+                    }
+                }
+            }
+        }
+        int writers = 0;
+        for (TPin* pin : net->Pins)
+            if (pin->Kind != TPinKind::Input) {
+                ++writers;
+                net->SoleWriter = pin;
+            }
+        if (writers != 1)
+            net->SoleWriter = nullptr;
+        m_nets.push_back(std::move(net));
+    }
+    for (const std::unique_ptr<TNet>& net : m_nets)
+        for (TWire* wire : net->Wires)
+            wire->SetNet(net.get());
+    m_passStamp = NextStamp();
+    m_netsGeneration = WiringGeneration();
 }
 
 int64_t TMacro::CalculationCount() {
@@ -360,7 +433,7 @@ void TMacro::RunPasses(TStepState& step, TCalcResult& accumulated) {
     do {
         accumulated.Changed = false;
         accumulated.Device = nullptr;
-        ClearVisited(false);
+        NewPass();
         const size_t count = CalcOrder.size();
         for (size_t i = 0; i < count && !stop; ++i) {
             TDevice* device = CalcOrder[i];
@@ -430,6 +503,7 @@ void TMacro::Reset() {
 }
 
 void TMacro::ClearDrivers() {
+    m_stepStamp = NextStamp();
     TDevice::ClearDrivers();
     for (TDevice* device : Inputs->Items<TDevice>())
         device->ClearDrivers();
@@ -460,6 +534,7 @@ void TMacro::BuildCalcOrder() {
 }
 
 void TMacro::BuildOrder(TStepState& step, bool refreshInner) {
+    CompileNets();
     // Trial run: every driven input pin records its driver.
     TCalcResult scratch;
     ClearVisited(false);
@@ -500,6 +575,15 @@ void TMacro::BuildOrder(TStepState& step, bool refreshInner) {
         if (TClockedFlipFlop* flipFlop = KindCast<TClockedFlipFlop>(candidate))
             m_clockedFlipFlops.push_back(flipFlop);
     }
+}
+
+void TMacro::SampleValues() {
+    if (Closed)
+        return;
+    for (TInputDevice* input : Inputs->Items<TInputDevice>())
+        input->SampleValue();
+    for (TOutputDevice* output : Outputs->Items<TOutputDevice>())
+        output->SampleValue();
 }
 
 void TMacro::PaintValues(QPainter& dc) {

@@ -55,7 +55,10 @@ public:
     void BuildCalcOrder();
     void SetInputsPending(bool value);
     void ClearVisited(bool value);
-    // Recolours the wires by level and refreshes the input and output devices after a step.
+    // After a step: records one history sample of every input and output device of this level.
+    void SampleValues();
+    // Recolours the wires by level and refreshes the input and output devices after a step,
+    // recording their samples too.
     void PaintValues(QPainter& dc);
     // Gives the wires of this level the colours of their levels, as PaintValues does, without drawing.
     void ColourWires();
@@ -105,6 +108,10 @@ public:
 
 private:
     void BuildOrder(TStepState& step, bool refreshInner);
+    // Finds the nets of this level's wiring, unless they are still current.
+    void CompileNets();
+    // Starts a settling pass: every net of this level counts as not flooded.
+    void NewPass();
     void CalculateInputs(TStepState& step);
     void CalculateInboundTags(TStepState& step);
     // Passes over the order until nothing changes, a fault stops them or the bound is reached.
@@ -117,6 +124,10 @@ private:
 
     // Derived from CalcOrder and Devices when the order is built, so a step makes no class tests.
     std::vector<TClockedFlipFlop*> m_clockedFlipFlops;
+    std::vector<std::unique_ptr<TNet>> m_nets;
+    uint64_t m_netsGeneration = 0; // 0: not compiled, or not compilable
+    uint64_t m_passStamp = NextStamp();
+    uint64_t m_stepStamp = NextStamp();
 };
 
 // Message texts of the template loader's failures.

@@ -131,6 +131,8 @@ void TTagDevice::ClassifyTags(TMacro* macro) {
         if (tag->MacroPin->Partner)
             tag->MacroPin->Partner->Kind = PinKindOf(tag->Direction);
     }
+    // Compiled nets know which of their pins drive.
+    WiringChanged();
 }
 
 void TTagDevice::Calculate(TCalcResult& result) {

@@ -131,12 +131,14 @@ void TMainForm::CreateActions() {
         {&F::m_menuSelectAll, "MenuSelectAll", "&Select All", nullptr, "Ctrl+A", kNoIcon, false,
          &F::EditSelectAllClick},
         {&F::m_speedPrint, "SpeedPrint", "Print", "Print", nullptr, QStyle::SP_FileDialogDetailedView, false,
-         nullptr},
+         &F::SpeedPrintClick},
         {&F::m_menuPrintSetup, "MenuPrintSetup", "Print Set&up...", nullptr, nullptr, kNoIcon, false,
-         nullptr},
+         &F::MenuPrintSetupClick},
         {&F::m_menuPrintPreview, "MenuPrintPreview", "Print Pre&view...", nullptr, nullptr, kNoIcon, false,
-         nullptr},
-        {&F::m_menuPrint, "MenuPrint", "&Print", nullptr, "Ctrl+P", kNoIcon, false, nullptr},
+         &F::MenuPrintPreviewClick},
+        {&F::m_menuPrint, "MenuPrint", "&Print", nullptr, "Ctrl+P", kNoIcon, false, &F::SpeedPrintClick},
+        {nullptr, "MenuPrintPdf", "Print to P&DF...", nullptr, nullptr, kNoIcon, false,
+         &F::MenuPrintPdfClick},
 
         // Run control: the checked states of SpeedRun and SpeedPause are the run state.
         {&F::m_speedRun, "SpeedRun", "Run", "Run", nullptr, QStyle::SP_MediaPlay, true, &F::SpeedRunClick},
@@ -159,7 +161,7 @@ void TMainForm::CreateActions() {
         {&F::m_speedProbe, "SpeedProbe", "Logic Probe", "Logic Probe", nullptr, kNoIcon, true, nullptr},
 
         {&F::m_speedPartsCentre, "SpeedPartsCentre", "Parts Centre  ", "Show Parts Centre", nullptr, kNoIcon,
-         false, nullptr},
+         false, &F::SpeedPartsCentreClick},
         {&F::m_speedCloseMacro, "SpeedCloseMacro", "Close Macro  ", "Close Macro", nullptr, kNoIcon, false,
          &F::SpeedCloseMacroClick},
         {nullptr, "PopEditMacro", "&Edit Macro...", nullptr, nullptr, kNoIcon, false, &F::EditMacroClick},
@@ -172,10 +174,11 @@ void TMainForm::CreateActions() {
         {nullptr, "ToolsLogicHistory", "Logic &History...", nullptr, nullptr, kNoIcon, false, nullptr},
         {nullptr, "ToolsTemplateEditor", "&Template Editor...", nullptr, nullptr, kNoIcon, false, nullptr},
         {nullptr, "OptionsAttachDatasheet", "&Attach Datasheet...", nullptr, nullptr, kNoIcon, false,
-         nullptr},
+         &F::OptionsAttachDatasheetClick},
         {nullptr, "OptionsNameMacro", "&Name Macro...", nullptr, nullptr, kNoIcon, false, nullptr},
         {nullptr, "OptionsSetDatasheetPath", "&Set Datasheet Path...", nullptr, nullptr, kNoIcon, false,
-         nullptr},
+         &F::OptionsSetDatasheetPathClick},
+        {nullptr, "ContextHelp", "Context Help", nullptr, "F1", kNoIcon, false, &F::ContextHelp},
         {nullptr, "MenuHelpTopics", "&Help Topics...", nullptr, nullptr, kNoIcon, false, nullptr},
         {nullptr, "MenuAbout", "&About...", nullptr, nullptr, kNoIcon, false, nullptr},
     };
@@ -200,14 +203,8 @@ void TMainForm::CreateActions() {
     m_menuRedo->setShortcuts(
         {QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
     m_editActions = {m_speedCut, m_speedCopy, m_speedPaste};
-    m_laterActions = {m_speedPartsCentre,
-                      m_menuGridSetup,
-                      Action("ToolsLogicHistory"),
-                      Action("ToolsTemplateEditor"),
-                      Action("OptionsAttachDatasheet"),
-                      Action("OptionsNameMacro"),
-                      Action("OptionsSetDatasheetPath"),
-                      Action("MenuAbout")};
+    m_laterActions = {m_menuGridSetup, Action("ToolsLogicHistory"), Action("ToolsTemplateEditor"),
+                      Action("OptionsNameMacro"), Action("MenuAbout")};
 
     m_menuClockSpeed = new QMenu(QStringLiteral("&Clock Speed"), this);
     m_menuClockSpeed->setObjectName(QStringLiteral("MenuClockSpeed"));
@@ -312,6 +309,7 @@ void TMainForm::CreateMenus() {
     file->addAction(m_menuPrintSetup);
     file->addAction(m_menuPrintPreview);
     file->addAction(m_menuPrint);
+    file->addAction(Action("MenuPrintPdf"));
     file->addSeparator();
     file->addAction(m_menuExit);
 
@@ -405,14 +403,9 @@ void TMainForm::UpdateActions() {
         action->setEnabled(false);
     RefreshClipboardButtons();
     UpdatePrintCommands();
+    MenuOptionsClick();
     m_speedSave->setEnabled(true);
     m_speedCloseMacro->setVisible(CircuitCanvas->MacroOpen());
-}
-
-// Printing arrives with the print preview window, which knows whether a printer exists.
-void TMainForm::UpdatePrintCommands() {
-    for (QAction* action : {m_speedPrint, m_menuPrintSetup, m_menuPrintPreview, m_menuPrint})
-        action->setEnabled(false);
 }
 
 void TMainForm::RepaintWindows() {
@@ -454,6 +447,7 @@ void TMainForm::showEvent(QShowEvent* event) {
 void TMainForm::FormShow() {
     ReadSettings();
     CircuitCanvas->SetSelectMode(m_speedPointer->isChecked());
+    ConnectWindows();
     UpdatePrintCommands();
     OpenFromCommandLine();
 }
@@ -489,6 +483,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 bool TMainForm::FormClose() {
     if (!SaveChangesFirst())
         return false;
+    TakeWindowPlacements();
     WriteSettings();
     Clock->stop();
     return true;

@@ -98,6 +98,19 @@ public:
     void MenuToolsClick();
     void MenuOptionsClick();
 
+    // The parts centre, datasheets, help and printing (MainFormParts.cpp).
+    void SpeedPartsCentreClick();
+    // Shows a datasheet, telling the user when it cannot be found or opened.
+    void ViewDatasheet(const QString& datasheet, const QString& context);
+    // F1: the help of the selected object, or the circuit's datasheet.
+    void ContextHelp();
+    void OptionsAttachDatasheetClick();
+    void OptionsSetDatasheetPathClick();
+    void SpeedPrintClick();
+    void MenuPrintPdfClick();
+    void MenuPrintPreviewClick();
+    void MenuPrintSetupClick();
+
     // View menu.
     void MenuViewClick();
     void MenuShowGridClick();
@@ -140,6 +153,10 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // Connects the tool windows created after this one; their placements follow the settings.
+    void ConnectWindows();
+    // Takes the tool windows' placements back before the settings are written.
+    void TakeWindowPlacements();
     void CreateActions();
     void CreateMenus();
     void CreateToolBars();

@@ -260,7 +260,8 @@ void TMainForm::MenuToolsClick() {
 }
 
 void TMainForm::MenuOptionsClick() {
-    // Attaching a datasheet and naming the circuit arrive with their dialogs.
+    // A datasheet belongs to the circuit, not to a level of it.
+    Action("OptionsAttachDatasheet")->setEnabled(!CircuitCanvas->MacroOpen());
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -292,14 +293,6 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         // The menus decide what their shortcuts may do now, as when they open.
         MenuEditClick();
         return false;
-    }
-    if (key->key() == Qt::Key_F1) {
-        TGraphicObject* selected = canvas->Handles->Selected();
-        if (selected && !selected->HelpTopic.isEmpty())
-            ShowHelpTopic(HelpFilePath(), kHelpWindowName, selected->HelpTopic);
-        else
-            ShowHelpFile(HelpFilePath());
-        return true;
     }
     if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {
         QPoint step;

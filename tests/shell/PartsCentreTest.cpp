@@ -1,0 +1,252 @@
+#include "TestCircuit.h"
+
+#include "canvas/DigitalDrawing.h"
+#include "canvas/DigitalHandles.h"
+#include "canvas/UserDialogs.h"
+#include "shell/DataFolders.h"
+#include "shell/MainForm.h"
+#include "shell/PartsCentre.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// A small macro file: an inverter between two terminals, the outline a box with two pins.
+QByteArray MacroFile(const QString& name, const QString& datasheet) {
+    TTestCircuit inside;
+    auto* in = inside.Add<TTagDevice>(-50, 0);
+    auto* gate = inside.Add<TNotGate>(0, 0);
+    auto* out = inside.Add<TTagDevice>(50, 0);
+    inside.Wire(in->GetPin(), gate->Pin(1));
+    inside.Wire(gate->Pin(0), out->GetPin());
+    auto* box = new TPolygon;
+    for (QPoint p : {QPoint(-20, -20), QPoint(20, -20), QPoint(20, 20), QPoint(-20, 20)})
+        box->AddPoint(p);
+    box->UpdateVertices();
+    inside.Root->AddChild(box);
+    TTestCircuit::AddOutlinePin(inside.Root, in, {-30, 0}, 0);
+    TTestCircuit::AddOutlinePin(inside.Root, out, {30, 0}, 1);
+    TTagDevice::ClassifyTags(inside.Root);
+    inside.Root->Datasheet = datasheet;
+    inside.Reset();
+    return WriteCircuitBytes(inside.Root, name);
+}
+
+// A version-20 file: the signature and the circuit, no name.
+QByteArray Version20File() {
+    TMacro macro;
+    QByteArray bytes;
+    TSerializeWriter writer(&bytes);
+    writer.FileType = kCircuitFileType;
+    writer.Version = 20;
+    writer.WriteSignature();
+    writer.WriteObject(&macro);
+    writer.Finish();
+    return bytes;
+}
+
+class PartsCentreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TUserDialogs::MessageHook = [this](TUserDialogs::TKind, const QString& text,
+                                           QMessageBox::StandardButtons) {
+            messages << text;
+            return Answer;
+        };
+        const QDir root(dir.path());
+        root.mkdir("Sub");
+        WriteBytes(root.filePath("adder.tvm"), MacroFile("Full Adder", "adder.htm"));
+        WriteBytes(root.filePath("Sub/inner.tvm"), MacroFile("", ""));
+        WriteBytes(root.filePath("old.TVM"), Version20File());
+        // A sound header before a body no reader could take: listed, as the body is never read.
+        WriteBytes(root.filePath("huge.tvm"), MacroFile("Huge", "") + QByteArray(200000, '\xff'));
+        WriteBytes(root.filePath("cut.tvm"), MacroFile("Cut", "").left(6));
+        WriteBytes(root.filePath("notes.tvm"), "not a circuit at all");
+        WriteBytes(root.filePath("readme.txt"), MacroFile("Text", ""));
+        QFile::setPermissions(root.filePath("huge.tvm"), QFileDevice::ReadOwner);
+        form.SetRootFolder(dir.path());
+    }
+    void TearDown() override { TUserDialogs::MessageHook = nullptr; }
+
+    QStringList Captions() const {
+        QStringList captions;
+        for (int i = 0; i < form.List->count(); ++i)
+            captions << form.List->item(i)->text();
+        return captions;
+    }
+    QAction* Find(const char* name) { return form.findChild<QAction*>(QString::fromLatin1(name)); }
+    void Click(const QString& fileName, Qt::MouseButton button = Qt::LeftButton) {
+        QListWidgetItem* item = form.FindItem(fileName);
+        ASSERT_NE(item, nullptr) << fileName.toStdString();
+        QTest::mouseClick(form.List->viewport(), button, {}, form.List->visualItemRect(item).center());
+    }
+
+    QTemporaryDir dir;
+    TPartsForm form;
+    QMessageBox::StandardButton Answer = QMessageBox::Yes;
+    QStringList messages;
+};
+
+TEST_F(PartsCentreTest, ListsFoldersThenMacrosByTheirHeaders) {
+    form.show();
+    EXPECT_EQ(Captions(), (QStringList{"Sub", "Full Adder", "Huge", "old"}));
+    EXPECT_EQ(form.Data(form.FindItem("adder.tvm"))->ImageIndex, TFileData::kDatasheetIcon);
+    EXPECT_EQ(form.Data(form.FindItem("adder.tvm"))->Datasheet, "adder.htm");
+    EXPECT_EQ(form.Data(form.FindItem("old.TVM"))->ImageIndex, TFileData::kMacroIcon);
+    EXPECT_FALSE(Find("SpeedChangeLevel")->isEnabled());
+
+    form.SetViewStyle(TPartsForm::TViewStyle::LargeIcons);
+    EXPECT_EQ(Captions(), (QStringList{"Sub", "adder", "huge", "old"}));
+    form.SetViewStyle(TPartsForm::TViewStyle::MacroName);
+    form.SetStatusBarVisible(true);
+    Click("adder.tvm");
+    EXPECT_EQ(form.statusBar()->currentMessage(), "Full Adder [adder.tvm]");
+    EXPECT_TRUE(Find("SpeedEditMacro")->isEnabled());
+    EXPECT_EQ(form.DragPath, QDir(dir.path()).filePath("adder.tvm"));
+}
+
+TEST_F(PartsCentreTest, ClickingAFolderOpensItAndUpReturns) {
+    form.show();
+    Click("Sub");
+    EXPECT_EQ(form.CurrentFolder, QDir(dir.path()).filePath("Sub"));
+    // A macro without a stored name is listed by its file name.
+    EXPECT_EQ(Captions(), QStringList{"inner"});
+    ASSERT_TRUE(Find("SpeedChangeLevel")->isEnabled());
+    Find("SpeedChangeLevel")->trigger();
+    EXPECT_EQ(form.CurrentFolder, QDir::cleanPath(dir.path()));
+    EXPECT_FALSE(Find("SpeedChangeLevel")->isEnabled());
+}
+
+TEST_F(PartsCentreTest, ContextMenuFollowsTheFileAndDeleteAsksFirst) {
+    form.show();
+    Click("huge.tvm", Qt::RightButton);
+    EXPECT_FALSE(Find("PopDelete")->isVisible()) << "a read-only file cannot be deleted";
+    EXPECT_FALSE(Find("PopViewDatasheet")->isVisible());
+    form.ItemMenu->hide();
+
+    Click("adder.tvm", Qt::RightButton);
+    EXPECT_TRUE(Find("PopDelete")->isVisible());
+    EXPECT_TRUE(Find("PopViewDatasheet")->isVisible());
+    QStringList viewed;
+    QObject::connect(&form, &TPartsForm::OnViewDatasheet,
+                     [&](const QString& d, const QString&) { viewed << d; });
+    Find("PopViewDatasheet")->trigger();
+    EXPECT_EQ(viewed, QStringList{"adder.htm"});
+
+    Answer = QMessageBox::No;
+    Find("PopDelete")->trigger();
+    EXPECT_TRUE(QFile::exists(QDir(dir.path()).filePath("adder.tvm")));
+    Answer = QMessageBox::Yes;
+    Find("PopDelete")->trigger();
+    EXPECT_EQ(messages, (QStringList(2, "Are you sure you want to delete this macro?")));
+    EXPECT_FALSE(QFile::exists(QDir(dir.path()).filePath("adder.tvm")));
+    EXPECT_EQ(Captions(), (QStringList{"Sub", "Huge", "old"}));
+}
+
+TEST_F(PartsCentreTest, DoubleClickingAMacroAsksToOpenIt) {
+    form.show();
+    QStringList opened;
+    QObject::connect(&form, &TPartsForm::OnOpenMacro, [&](const QString& path) { opened << path; });
+    QListWidgetItem* item = form.FindItem("adder.tvm");
+    QTest::mouseDClick(form.List->viewport(), Qt::LeftButton, {}, form.List->visualItemRect(item).center());
+    EXPECT_EQ(opened, QStringList{QDir(dir.path()).filePath("adder.tvm")});
+}
+
+// The drop the canvas receives at the end of a drag from the list.
+void Drop(TDigitalDrawing* canvas, const QString& path, QPoint at) {
+    QMimeData mime;
+    mime.setData(kPartMimeType, path.toUtf8());
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(canvas, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(canvas, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+}
+
+TEST_F(PartsCentreTest, DroppingAMacroOnTheCanvasInsertsItCentredAndSelected) {
+    TMainForm main;
+    main.CircuitCanvas->Grid.Snap = true;
+    form.AcceptDropsOn(main.CircuitCanvas);
+    Drop(main.CircuitCanvas, QDir(dir.path()).filePath("adder.tvm"), QPoint(203, 148));
+
+    TGraphicList* devices = main.CircuitCanvas->CurrentMacro->Devices.get();
+    ASSERT_EQ(devices->ChildCount(), 1);
+    auto* macro = KindCast<TMacro>(devices->Child(0));
+    ASSERT_NE(macro, nullptr);
+    EXPECT_TRUE(macro->Closed);
+    EXPECT_EQ(main.CircuitCanvas->Handles->Selected(), macro);
+    // The outline (pins not counted) is centred on the snapped drop point.
+    macro->ShowPins = false;
+    float x, y;
+    macro->GetCentre(x, y);
+    macro->ShowPins = true;
+    EXPECT_NEAR(x, 200, 3);
+    EXPECT_NEAR(y, 150, 3);
+    ASSERT_TRUE(main.CircuitCanvas->Callout);
+    EXPECT_EQ(main.CircuitCanvas->Callout->Lines.join(' '), "Datasheet available");
+    EXPECT_TRUE(main.CircuitCanvas->Modified);
+
+    // Other drags are not the canvas's.
+    QMimeData text;
+    text.setText("adder.tvm");
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton, {});
+    QApplication::sendEvent(main.CircuitCanvas, &enter);
+    EXPECT_FALSE(enter.isAccepted());
+}
+
+TEST(ShippedLibrary, TopUpCopiesNewFilesOnceAndNeverOverwrites) {
+    QTemporaryDir shipped;
+    QTemporaryDir user;
+    const QString manifest = QDir(user.path()).filePath("manifest.txt");
+    const QString target = QDir(user.path()).filePath("Parts Centre");
+    QDir(shipped.path()).mkdir("Arithmetic");
+    WriteBytes(QDir(shipped.path()).filePath("Arithmetic/adder.tvm"), "shipped adder");
+    WriteBytes(QDir(shipped.path()).filePath("gate.tvm"), "shipped gate");
+
+    EXPECT_EQ(TopUpFromShipped(shipped.path(), target, manifest), 2);
+    QFile adder(QDir(target).filePath("Arithmetic/adder.tvm"));
+    ASSERT_TRUE(adder.open(QIODevice::ReadWrite | QIODevice::Truncate));
+    adder.write("the user's adder");
+    adder.close();
+    QFile::remove(QDir(target).filePath("gate.tvm"));
+    WriteBytes(QDir(shipped.path()).filePath("counter.tvm"), "shipped counter");
+
+    // Only the part shipped since is added; the changed file stays and the deleted one stays away.
+    EXPECT_EQ(TopUpFromShipped(shipped.path(), target, manifest), 1);
+    ASSERT_TRUE(adder.open(QIODevice::ReadOnly));
+    EXPECT_EQ(adder.readAll(), "the user's adder");
+    EXPECT_FALSE(QFile::exists(QDir(target).filePath("gate.tvm")));
+    EXPECT_TRUE(QFile::exists(QDir(target).filePath("counter.tvm")));
+}
+
+// The shipped library is found in the build tree, and a new user's parts centre lists it.
+TEST(ShippedLibrary, NewUserSeesTheShippedParts) {
+    ASSERT_FALSE(ShippedDataFolder("parts").isEmpty());
+    ASSERT_FALSE(ShippedDataFolder("datasheets").isEmpty());
+    TPartsForm form;
+    form.SetRootFolder(PartsCentreRoot());
+    form.ChangeFolder("Arithmetic");
+    const QListWidgetItem* adder = form.FindItem("fulladder.tvm");
+    ASSERT_NE(adder, nullptr);
+    EXPECT_EQ(adder->text(), "Full Adder");
+    EXPECT_EQ(form.Data(adder)->ImageIndex, TFileData::kDatasheetIcon);
+    EXPECT_TRUE(QFile::exists(QDir(ShippedDataFolder("datasheets")).filePath(form.Data(adder)->Datasheet)));
+}
+
+} // namespace
