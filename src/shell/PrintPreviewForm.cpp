@@ -103,10 +103,8 @@ TPrintPreview::TPrintPreview(QWidget* parent) : QMainWindow(parent, Qt::Window) 
     PanelPage = new QFrame(sheetArea);
     PanelPage->setObjectName(QStringLiteral("PanelPage"));
     PanelPage->setFrameStyle(QFrame::Box | QFrame::Plain);
-    PanelPage->setAutoFillBackground(true);
-    QPalette white = PanelPage->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    PanelPage->setPalette(white);
+    PanelPage->setStyleSheet(
+        QStringLiteral("QFrame#PanelPage { background: white; border: 1px solid black; }"));
     Image = new QWidget(PanelPage);
     Image->setObjectName(QStringLiteral("Image"));
     Image->installEventFilter(this);
