@@ -76,6 +76,13 @@ void TDigitalDrawing::Clear() {
     ModesOff();
     Handles->HideSelection();
     emit OnCircuitReplaced();
+    // The new circuit starts at the root, whatever level was shown.
+    if (MacroOpen()) {
+        CurrentMacro->Displayed = false;
+        CurrentMacro = MacroStack.front();
+        MacroStack.clear();
+        CurrentMacro->Displayed = true;
+    }
     CurrentMacro->Clear();
     ProbeTarget = nullptr;
     ProbeState = 0;
@@ -180,6 +187,11 @@ void TDigitalDrawing::ReportFault(const TCalcResult& result, const char* pointed
 
 void TDigitalDrawing::ResetCircuit() {
     RootMacro()->Reset();
+}
+
+void TDigitalDrawing::RepaintLevels() {
+    CurrentMacro->ColourWires();
+    InvalidateAll();
 }
 
 void TDigitalDrawing::UpdateProbe() {

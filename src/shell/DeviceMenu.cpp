@@ -18,6 +18,7 @@
 #include "model/TagDevice.h"
 #include "shell/EditTextDialog.h"
 #include "shell/MainForm.h"
+#include "shell/RenameDialog.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -525,17 +526,17 @@ void TDeviceMenu::SetSwitchTypeClick() {
 
 void TDeviceMenu::PopNameClick() {
     auto* device = KindCast<TTextDevice>(Selected());
-    TEditTextDialog* dialog = TEditTextDialog::Instance();
+    TRenameDialog* dialog = TRenameDialog::Instance();
     if (!device || !dialog)
         return;
-    dialog->EditCaption->setText(device->GetLabel());
-    dialog->CheckBoxOverBar->setChecked(device->GetLabelOverline());
+    dialog->EditRename->setText(device->GetLabel());
+    dialog->CheckOverbar->setChecked(device->GetLabelOverline());
     if (!TUserDialogs::Execute(dialog))
         return;
     const QRect before = device->GetBounds().ToQRect();
     Canvas()->Handles->HideSelection();
-    device->SetLabel(dialog->EditCaption->text());
-    device->SetLabelOverline(dialog->CheckBoxOverBar->isChecked());
+    device->SetLabel(dialog->EditRename->text());
+    device->SetLabelOverline(dialog->CheckOverbar->isChecked());
     device->UpdateVertices();
     // A label is part of the circuit: renaming is an edit like any other.
     Reselect(device, before, QStringLiteral("Text"));
