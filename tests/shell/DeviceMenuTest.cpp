@@ -21,6 +21,7 @@
 #include "shell/DeviceMenu.h"
 #include "shell/EditTextDialog.h"
 #include "shell/MainForm.h"
+#include "shell/RenameDialog.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -30,6 +31,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPaintEvent>
 #include <QRadioButton>
@@ -89,13 +91,14 @@ protected:
         };
         TUserDialogs::FileHook = [this](bool, const TUserDialogs::TFileRequest&) { return FileAnswer; };
         TUserDialogs::DialogHook = [this](QDialog* dialog) { return Answer ? Answer(dialog) : true; };
-        TDeviceMenu::PopupHook = [this](QMenu* menu) { popped = menu; };
+        TDeviceMenu::PopupHook = [this](QMenu* opened) { popped = opened; };
         form = std::make_unique<TMainForm>();
         new TEditTextDialog(form.get());
         sequence = new TEditSequenceDialog(form.get());
         switches = new TEditSwitchDialog(form.get());
         history = new TAnalyserForm(form.get());
         new TNumberOutDialog(form.get());
+        new TRenameDialog(form.get());
         contents = new TEditContentsDialog(form.get());
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
@@ -261,6 +264,18 @@ TEST_F(DeviceMenuTest, DialogItemsChangeTheDeviceAndCanBeUndone) {
     EXPECT_EQ(canvas->UndoName(), "Edit Sequence");
     EXPECT_TRUE(canvas->Modified);
 
+    // A new label is an edit of the circuit like any other.
+    canvas->SaveToFile(dir.filePath("saved.tvm"));
+    RightClick(generator);
+    Answer = [](QDialog*) {
+        TRenameDialog::Instance()->EditRename->setText(QStringLiteral("pattern"));
+        return true;
+    };
+    menu->PopName->trigger();
+    EXPECT_EQ(generator->GetLabel(), "pattern");
+    EXPECT_EQ(canvas->UndoName(), "Text");
+    EXPECT_TRUE(canvas->Modified);
+
     // Accepting the switch type, even unchanged, puts the switch at rest.
     RightClick(toggle);
     Answer = [](QDialog*) { return true; };
@@ -289,10 +304,11 @@ TEST_F(DeviceMenuTest, DialogItemsChangeTheDeviceAndCanBeUndone) {
     EXPECT_EQ(display->Format, TNumericDevice::kHexadecimal | TNumericDevice::kSuppressZeros);
 
     // Undo walks back through the three kinds of edit.
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 5; ++i)
         FormAct("MenuUndo")->trigger();
     TMacro* root = canvas->CurrentMacro;
     EXPECT_EQ(Find<TBitGenerator>(root->Inputs.get())->Sequence, "");
+    EXPECT_EQ(Find<TBitGenerator>(root->Inputs.get())->GetLabel(), "sequence");
     EXPECT_TRUE(Find<TInteractiveSwitch>(root->Devices.get())->IsClosed);
     EXPECT_FALSE(Find<TNumericDevice>(root->Outputs.get())->PinsAtBottom);
 }
@@ -454,11 +470,15 @@ TEST_F(DeviceMenuTest, MemoryContentsFollowTheCounterAndEditTheRom) {
     QTest::keyClick(editor, Qt::Key_Return);
     EXPECT_EQ(rom->GetWord(address), 0u);
     EXPECT_EQ(canvas->UndoName(), "Edit Memory");
-    TCalcResult result;
-    canvas->Step(result);
-    if (rom->LastAddress == address)
-        for (bool lit : display->Segments)
-            EXPECT_FALSE(lit);
+    // The display goes dark whenever the count comes back to that address.
+    bool seen = false;
+    for (int i = 0; i < 40 && !seen; ++i) {
+        Step(1);
+        seen = rom->LastAddress == address;
+    }
+    ASSERT_TRUE(seen);
+    for (bool lit : display->Segments)
+        EXPECT_FALSE(lit);
 
     // A map file of the wrong kind, and one that breaks off, change nothing.
     const std::vector<uint16_t> words = rom->Words;
