@@ -81,6 +81,13 @@ void TDigitalDrawing::Clear() {
     ModesOff();
     Handles->HideSelection();
     emit OnCircuitReplaced();
+    // The new circuit starts at the root, whatever level was shown.
+    if (MacroOpen()) {
+        CurrentMacro->Displayed = false;
+        CurrentMacro = MacroStack.front();
+        MacroStack.clear();
+        CurrentMacro->Displayed = true;
+    }
     CurrentMacro->Clear();
     ProbeTarget = nullptr;
     ProbeState = 0;
@@ -185,6 +192,11 @@ void TDigitalDrawing::ReportFault(const TCalcResult& result, const char* pointed
 
 void TDigitalDrawing::ResetCircuit() {
     RootMacro()->Reset();
+}
+
+void TDigitalDrawing::RepaintLevels() {
+    CurrentMacro->ColourWires();
+    InvalidateAll();
 }
 
 void TDigitalDrawing::UpdateProbe() {

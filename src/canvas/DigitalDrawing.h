@@ -45,6 +45,8 @@ public:
     void Step(TCalcResult& result);
     // Power-on state of the whole circuit.
     void ResetCircuit();
+    // Draws the shown level again with the levels it holds now, wires coloured by level.
+    void RepaintLevels();
     // Follows the probe target's level with the probe cursor.
     void UpdateProbe();
 
