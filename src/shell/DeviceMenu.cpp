@@ -319,8 +319,10 @@ void TDeviceMenu::Popup(QPoint globalPos) {
 bool TDeviceMenu::eventFilter(QObject* watched, QEvent* event) {
     // Only these two; the others also arrive while the main window is being destroyed.
     const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::ContextMenu)
+        return QObject::eventFilter(watched, event);
     TDigitalDrawing* canvas = m_canvas;
-    if ((type != QEvent::MouseButtonPress && type != QEvent::ContextMenu) || !canvas)
+    if (!canvas)
         return QObject::eventFilter(watched, event);
     if (watched == canvas && type == QEvent::MouseButtonPress) {
         // Whether this press selects what it hits, decided before the press is handled: a right
