@@ -110,6 +110,8 @@ private:
     void CompileNets();
     // Starts a settling pass: every net of this level counts as not flooded.
     void NewPass();
+    // Marks the devices of the order that lie on no feedback path of this level's wiring.
+    void FindFeedback();
     void CalculateInputs(TStepState& step);
     void CalculateInboundTags(TStepState& step);
     // Passes over the order until nothing changes, a fault stops them or the bound is reached.
@@ -122,6 +124,7 @@ private:
 
     // Derived from CalcOrder and Devices when the order is built, so a step makes no class tests.
     std::vector<TClockedFlipFlop*> m_clockedFlipFlops;
+    std::vector<uint8_t> m_withoutFeedback; // parallel to CalcOrder
     std::vector<std::unique_ptr<TNet>> m_nets;
     uint64_t m_netsGeneration = 0; // 0: not compiled, or not compilable
     uint64_t m_passStamp = NextStamp();
