@@ -204,6 +204,7 @@ void TMacro::DeleteChild(TGraphicObject* child) {
     std::erase(CalcOrder, child);
     std::erase(m_clockedFlipFlops, child);
     m_withoutFeedback.clear();
+    m_settleOrder.clear();
     if (HitChild == child)
         HitChild = nullptr;
     ListFor(child)->DeleteChild(child);
@@ -441,8 +442,11 @@ void TMacro::RunPasses(TStepState& step, TCalcResult& accumulated) {
         feedbackChanged = false;
         NewPass();
         const size_t count = CalcOrder.size();
-        const bool known = m_withoutFeedback.size() == count;
-        for (size_t i = 0; i < count && !stop; ++i) {
+        const bool known = m_withoutFeedback.size() == count && m_settleOrder.size() == count;
+        // Past the bound the devices go drivers first, so a chain settles in one pass.
+        const bool extended = known && passes > kMaxPasses;
+        for (size_t k = 0; k < count && !stop; ++k) {
+            const size_t i = extended ? m_settleOrder[k] : k;
             TDevice* device = CalcOrder[i];
             TCalcResult local;
             CalculateDevice(step, device, local);
@@ -594,6 +598,7 @@ void TMacro::BuildOrder(TStepState& step, bool refreshInner) {
 void TMacro::FindFeedback() {
     const size_t count = CalcOrder.size();
     m_withoutFeedback.assign(count, 0);
+    m_settleOrder.clear();
     if (m_netsGeneration != WiringGeneration())
         return;
     // Which device of the order owns each pin of this level. A flip-flop is a loop of its own (a
@@ -682,6 +687,7 @@ void TMacro::FindFeedback() {
                     onStack[static_cast<size_t>(*it)] = 0;
                     if (group)
                         looped[static_cast<size_t>(*it)] = 1;
+                    m_settleOrder.push_back(static_cast<size_t>(*it));
                 }
                 stack.erase(first, stack.end());
             }
@@ -694,6 +700,8 @@ void TMacro::FindFeedback() {
     }
     for (size_t i = 0; i < count; ++i)
         m_withoutFeedback[i] = looped[i] ? 0 : 1;
+    // Groups come out after every group they feed.
+    std::reverse(m_settleOrder.begin(), m_settleOrder.end());
 }
 
 void TMacro::SampleValues() {

@@ -125,6 +125,7 @@ private:
     // Derived from CalcOrder and Devices when the order is built, so a step makes no class tests.
     std::vector<TClockedFlipFlop*> m_clockedFlipFlops;
     std::vector<uint8_t> m_withoutFeedback; // parallel to CalcOrder
+    std::vector<size_t> m_settleOrder;      // indexes of CalcOrder, drivers first
     std::vector<std::unique_ptr<TNet>> m_nets;
     uint64_t m_netsGeneration = 0; // 0: not compiled, or not compilable
     uint64_t m_passStamp = NextStamp();
