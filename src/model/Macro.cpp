@@ -504,11 +504,21 @@ void TMacro::CalculateOutboundTags(TStepState& step, TCalcResult& accumulated) {
 }
 
 void TMacro::Reset() {
+    ResetLevel();
+    BuildCalcOrder();
+}
+
+void TMacro::ResetLevel() {
     TDevice::Reset();
     for (TDevice* device : Inputs->Items<TDevice>())
         device->Reset();
+    // Nested levels are reset without building their orders: the build below rebuilds every
+    // level's order, so building each level's on the way would cost time that grows with the
+    // nesting depth squared, and more.
     for (TSerialize* item : *Devices->Children)
-        if (TDevice* device = KindCast<TDevice>(item))
+        if (TMacro* macro = KindCast<TMacro>(item))
+            macro->ResetLevel();
+        else if (TDevice* device = KindCast<TDevice>(item))
             device->Reset();
     for (TWire* wire : Wires->Items<TWire>())
         wire->Level = 0;
@@ -516,7 +526,6 @@ void TMacro::Reset() {
         device->Reset();
     for (TDevice* device : Outputs->Items<TDevice>())
         device->Reset();
-    BuildCalcOrder();
 }
 
 void TMacro::ClearDrivers() {
@@ -713,18 +722,28 @@ void TMacro::SampleValues() {
         output->SampleValue();
 }
 
-void TMacro::PaintValues(QPainter& dc) {
+void TMacro::RecolourWires(std::vector<TWire*>& changed) {
     if (Closed)
         return;
     for (TWire* wire : Wires->Items<TWire>()) {
-        if (wire->Dragging)
+        if (wire->Dragging || wire->Level < 0)
             continue;
-        if (wire->Level > 0)
-            wire->SetColour(kColourBlack);
-        else if (wire->Level == 0)
-            wire->SetColour(kLowWireColour);
-        wire->Draw(dc);
+        const uint32_t colour = wire->Level > 0 ? kColourBlack : kLowWireColour;
+        if (wire->GetColour() != colour) {
+            wire->SetColour(colour);
+            changed.push_back(wire);
+        }
     }
+}
+
+void TMacro::PaintValues(QPainter& dc) {
+    if (Closed)
+        return;
+    std::vector<TWire*> changed;
+    RecolourWires(changed);
+    for (TWire* wire : Wires->Items<TWire>())
+        if (!wire->Dragging)
+            wire->Draw(dc);
     for (TSolder* solder : Solders->Items<TSolder>()) {
         if (!solder->Dragging)
             solder->Draw(dc);

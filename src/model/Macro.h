@@ -57,8 +57,11 @@ public:
     void ClearVisited(bool value);
     // After a step: records one history sample of every input and output device of this level.
     void SampleValues();
-    // Recolours the wires by level and refreshes the input and output devices after a step,
-    // recording their samples too.
+    // Gives every wire not being dragged the colour of its level (black high, light grey low; a
+    // negative level leaves it alone) and lists the wires whose colour changed.
+    void RecolourWires(std::vector<TWire*>& changed);
+    // Recolours the wires by level, draws them with the joints, and refreshes the input and
+    // output devices after a step, recording their samples too.
     void PaintValues(QPainter& dc);
 
     // The list an object of this class belongs in.
@@ -106,6 +109,8 @@ public:
 
 private:
     void BuildOrder(TStepState& step, bool refreshInner);
+    // The power-on state of this level and every level inside it; the orders stay as they are.
+    void ResetLevel();
     // Finds the nets of this level's wiring, unless they are still current.
     void CompileNets();
     // Starts a settling pass: every net of this level counts as not flooded.
