@@ -9,16 +9,25 @@ TESSIVAR_PACKAGES=(
     poppler-utils
 )
 
+# Only speed things up (ccache caches compilations): installed when they can be had, never required.
+TESSIVAR_OPTIONAL_PACKAGES=(ccache)
+
 say() { printf '==> %s\n' "$*"; }
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-# Installs whatever of the given Debian packages is missing (all of ours when none are named).
+# Installs whatever of the given Debian packages is missing (all of ours when none are named; the
+# optional ones then only when the package can be had).
 ensure_packages() {
     local wanted=("$@")
-    [ ${#wanted[@]} -gt 0 ] || wanted=("${TESSIVAR_PACKAGES[@]}")
+    if [ ${#wanted[@]} -eq 0 ]; then
+        ensure_packages "${TESSIVAR_PACKAGES[@]}"
+        ensure_packages "${TESSIVAR_OPTIONAL_PACKAGES[@]}" ||
+            say "Going on without ${TESSIVAR_OPTIONAL_PACKAGES[*]}"
+        return 0
+    fi
     local missing=()
     for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

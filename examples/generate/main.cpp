@@ -56,8 +56,8 @@ public:
             wire->AddPoint(bend);
         wire->AddPoint(b->RoundedCentre());
         wire->UpdateVertices();
-        Attach(wire, a);
-        Attach(wire, b);
+        wire->Connect(a);
+        wire->Connect(b);
         Root->AddObject(wire);
         return wire;
     }
@@ -74,14 +74,6 @@ private:
         object->Offset(static_cast<float>(x), static_cast<float>(y));
         object->UpdateVertices();
         Root->AddObject(object);
-    }
-
-    static void Attach(TWire* wire, TGraphicObject* end) {
-        wire->Attach(end);
-        if (auto* pin = KindCast<TPin>(end))
-            pin->AttachWire(wire);
-        else if (auto* solder = KindCast<TSolder>(end))
-            solder->AttachWire(wire);
     }
 };
 

@@ -76,6 +76,13 @@ void TDigitalDrawing::Clear() {
     ModesOff();
     Handles->HideSelection();
     emit OnCircuitReplaced();
+    // The new circuit starts at the root, whatever level was shown.
+    if (MacroOpen()) {
+        CurrentMacro->Displayed = false;
+        CurrentMacro = MacroStack.front();
+        MacroStack.clear();
+        CurrentMacro->Displayed = true;
+    }
     CurrentMacro->Clear();
     ProbeTarget = nullptr;
     ProbeState = 0;
@@ -182,6 +189,11 @@ void TDigitalDrawing::ResetCircuit() {
     RootMacro()->Reset();
 }
 
+void TDigitalDrawing::RepaintLevels() {
+    CurrentMacro->ColourWires();
+    InvalidateAll();
+}
+
 void TDigitalDrawing::UpdateProbe() {
     if (!ProbeMode || !ProbeTarget)
         return;
@@ -238,6 +250,9 @@ void TDigitalDrawing::EditMacro(TMacro* macro) {
 }
 
 void TDigitalDrawing::CloseMacroLevel() {
+    // A wire being drawn is abandoned while the level is still open: its clean-up deletes from the
+    // level's lists, which a closed macro does not offer.
+    ModesOff();
     CurrentMacro->Closed = true;
     CloseMacro();
 }
@@ -271,6 +286,7 @@ void TDigitalDrawing::DeleteFromMacro(TMacro* macro, TGraphicObject* object) {
     // The probe may touch a pin of the object or a wire the deletion takes with it.
     ProbeTarget = nullptr;
     ProbeState = 0;
+    emit OnObjectDeleting(object);
     macro->DeleteChild(object);
     NeedsRebuild = true;
 }

@@ -45,6 +45,8 @@ public:
     void Step(TCalcResult& result);
     // Power-on state of the whole circuit.
     void ResetCircuit();
+    // Draws the shown level again with the levels it holds now, wires coloured by level.
+    void RepaintLevels();
     // Follows the probe target's level with the probe cursor.
     void UpdateProbe();
 
@@ -187,6 +189,8 @@ signals:
     void OnObjectDeSelected();
     void OnObjectDblClick(TGraphicObject* object);
     void OnEndDrawing();
+    // An object of the circuit is about to be destroyed by an edit: a window showing it must let go.
+    void OnObjectDeleting(TGraphicObject* object);
     // The whole circuit was replaced (loading, a new circuit, undo, redo): windows that refer to
     // its objects must let go of them. Raised while the old objects still exist.
     void OnCircuitReplaced();
@@ -250,6 +254,7 @@ private:
     void ReportFault(const TCalcResult& result, const char* pointedText, const char* higherText);
 
     std::unique_ptr<TMacro> m_root;
+    std::unique_ptr<TMacro> m_retired; // a replaced circuit, freed by the event loop
     TUndoStack m_undo;
     QString m_pendingEdit; // recorded once the wire being drawn is finished or abandoned
     // The picture of the visible area. m_fresh holds areas drawn into it that the window does not

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
+#include <QTimer>
 
 #include <optional>
 
@@ -117,6 +118,10 @@ void TDigitalDrawing::ReplaceRoot(std::unique_ptr<TMacro> root) {
     MacroStack.clear();
     ProbeTarget = nullptr;
     ProbeState = 0;
+    // Freeing a large circuit takes as long as reading it; it is left to the event loop, so the
+    // new circuit shows first. Nothing refers into the old one any more.
+    m_retired = std::move(m_root);
+    QTimer::singleShot(0, this, [this] { m_retired.reset(); });
     m_root = std::move(root);
     CurrentMacro = m_root.get();
     CurrentMacro->Displayed = true;

@@ -232,7 +232,7 @@ constexpr TForReading kForReading{};
 constexpr int kMaxStreamDepth = 3000;
 
 // The name-to-constructor table of the stream classes. Filled once at start-up by
-// RegisterStreamClasses (devices/Registry.h); names compare without regard to letter case.
+// RegisterStreamClasses (devices/StreamClasses.h); names compare without regard to letter case.
 class TClassRegistry {
 public:
     using Factory = TSerialize* (*)();

@@ -447,6 +447,24 @@ void TWire::Attach(TGraphicObject* end) {
         EndB = end;
 }
 
+bool TWire::Connect(TGraphicObject* end) {
+    if (ConnectedEnds() == 2)
+        return false;
+    if (TPin* pin = AsPin(end)) {
+        if (pin->Wire)
+            return false;
+        pin->AttachWire(this);
+    } else if (TSolder* solder = AsSolder(end)) {
+        if (solder->WireCount() == 3)
+            return false;
+        solder->AttachWire(this);
+    } else {
+        return false;
+    }
+    Attach(end);
+    return true;
+}
+
 void TWire::Detach(TGraphicObject* end) {
     WiringChanged();
     if (!end)

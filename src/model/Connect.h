@@ -149,9 +149,12 @@ public:
     // The same search over the whole net with marks of its own: the Visited marks, which stop the
     // floods of the current pass, are neither read nor changed.
     TPin* SearchNet(TPinKind kind);
-    // Only pins and solder joints attach.
+    // Only pins and solder joints attach. These set this wire's side of the link alone.
     void Attach(TGraphicObject* end);
     void Detach(TGraphicObject* end);
+    // Links a free end of this wire and a pin or joint on both sides, or on neither (and returns
+    // false) when end is neither, the pin holds a wire, the joint three, or both ends are taken.
+    bool Connect(TGraphicObject* end);
     int ConnectedEnds() const { return (EndA ? 1 : 0) + (EndB ? 1 : 0); }
     uint32_t GetColour() const { return Pen.Colour; }
     void SetColour(uint32_t colour) { Pen.Colour = colour; }

@@ -18,6 +18,14 @@ constexpr int32_t kTemplateFileType = 60697;
 constexpr uint8_t kTemplateVersion = 20;
 constexpr uint32_t kLowWireColour = RGBColour(192, 192, 192);
 
+// Black high, light grey low; a wire without a level keeps its colour.
+void ColourByLevel(TWire* wire) {
+    if (wire->Level > 0)
+        wire->SetColour(kColourBlack);
+    else if (wire->Level == 0)
+        wire->SetColour(kLowWireColour);
+}
+
 // Every device calculation made by any step, for measuring.
 int64_t g_calculations = 0;
 
@@ -752,6 +760,11 @@ void TMacro::PaintValues(QPainter& dc) {
         input->PaintValue(dc);
     for (TOutputDevice* output : Outputs->Items<TOutputDevice>())
         output->PaintValue(dc);
+}
+
+void TMacro::ColourWires() {
+    for (TSerialize* item : *Wires->Children)
+        ColourByLevel(static_cast<TWire*>(item));
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -63,6 +63,8 @@ public:
     // Recolours the wires by level, draws them with the joints, and refreshes the input and
     // output devices after a step, recording their samples too.
     void PaintValues(QPainter& dc);
+    // Gives the wires of this level the colours of their levels, as PaintValues does, without drawing.
+    void ColourWires();
 
     // The list an object of this class belongs in.
     TGraphicList* ListFor(const TGraphicObject* object) const;

@@ -27,11 +27,6 @@ namespace {
 constexpr int kCanvasWidth = 13280;
 constexpr int kCanvasHeight = 18240;
 
-const char* const kLevelQuestion =
-    "This action will save to file the circuit at its current level, not its root "
-    "level.  Do you want to proceed?";
-const char* const kChangedQuestion = "Circuit has changed, save current circuit?";
-
 } // namespace
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
@@ -69,7 +64,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 
     setWindowTitle(QStringLiteral("Tessivar - Untitled"));
     HomeFolder = QDir::currentPath();
+    m_openFolder = HomeFolder;
     m_saveFolder = HomeFolder;
+    setAcceptDrops(true);
     UpdateActions();
 }
 
@@ -113,12 +110,14 @@ struct TActionRow {
 void TMainForm::CreateActions() {
     using F = TMainForm;
     static const TActionRow rows[] = {
-        {&F::m_speedNew, "SpeedNew", "&New Circuit", "New", "Ctrl+N", QStyle::SP_FileIcon, false, nullptr},
+        {&F::m_speedNew, "SpeedNew", "&New Circuit", "New", "Ctrl+N", QStyle::SP_FileIcon, false,
+         &F::SpeedNewClick},
         {&F::m_speedOpen, "SpeedOpen", "&Open", "Open", "Ctrl+O", QStyle::SP_DialogOpenButton, false,
-         nullptr},
+         &F::SpeedOpenClick},
         {&F::m_speedSave, "SpeedSave", "&Save", "Save", "Ctrl+S", QStyle::SP_DialogSaveButton, false,
          &F::SpeedSaveClick},
-        {&F::m_menuSaveAs, "MenuSaveAs", "S&ave As...", nullptr, nullptr, kNoIcon, false, nullptr},
+        {&F::m_menuSaveAs, "MenuSaveAs", "S&ave As...", nullptr, nullptr, kNoIcon, false,
+         &F::MenuSaveAsClick},
         {&F::m_menuExit, "MenuExit", "E&xit", nullptr, nullptr, kNoIcon, false, nullptr},
         {&F::m_menuUndo, "MenuUndo", "&Undo", nullptr, "Ctrl+Z", kNoIcon, false, &F::MenuUndoClick},
         {&F::m_menuRedo, "MenuRedo", "&Redo", nullptr, "Ctrl+Y", kNoIcon, false, &F::MenuRedoClick},
@@ -204,14 +203,8 @@ void TMainForm::CreateActions() {
     m_menuRedo->setShortcuts(
         {QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
     m_editActions = {m_speedCut, m_speedCopy, m_speedPaste};
-    m_laterActions = {m_speedNew,
-                      m_speedOpen,
-                      m_menuSaveAs,
-                      m_menuGridSetup,
-                      Action("ToolsLogicHistory"),
-                      Action("ToolsTemplateEditor"),
-                      Action("OptionsNameMacro"),
-                      Action("MenuAbout")};
+    m_laterActions = {m_menuGridSetup, Action("ToolsLogicHistory"), Action("ToolsTemplateEditor"),
+                      Action("OptionsNameMacro"), Action("MenuAbout")};
 
     m_menuClockSpeed = new QMenu(QStringLiteral("&Clock Speed"), this);
     m_menuClockSpeed->setObjectName(QStringLiteral("MenuClockSpeed"));
@@ -294,7 +287,7 @@ void TMainForm::MenuSnapToGridClick() {
 void TMainForm::CreateMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("MenuFile"));
-    connect(file, &QMenu::aboutToShow, this, &TMainForm::UpdateActions);
+    connect(file, &QMenu::aboutToShow, this, &TMainForm::MenuFileClick);
     file->addAction(m_speedNew);
     file->addSeparator();
     file->addAction(m_speedOpen);
@@ -303,6 +296,15 @@ void TMainForm::CreateMenus() {
     file->addSeparator();
     m_menuReopen = file->addMenu(QStringLiteral("&Reopen"));
     m_menuReopen->setObjectName(QStringLiteral("MenuReopen"));
+    // Six items for a history of five: the last is never shown.
+    for (int i = 0; i <= kHistorySize; ++i) {
+        QAction* item = m_menuReopen->addAction(QString());
+        item->setObjectName(QStringLiteral("ReopenFile%1").arg(i + 1));
+        item->setVisible(false);
+        if (i < kHistorySize)
+            connect(item, &QAction::triggered, this, [this, item] { ReopenFileClick(item); });
+        m_reopenItems << item;
+    }
     file->addSeparator();
     file->addAction(m_menuPrintSetup);
     file->addAction(m_menuPrintPreview);
@@ -368,13 +370,13 @@ void TMainForm::CreateMenus() {
 }
 
 void TMainForm::CreateToolBars() {
-    m_toolBar1 = addToolBar(QStringLiteral("Tool Bar 1"));
+    m_toolBar1 = addToolBar(QStringLiteral("File and Clipboard"));
     m_toolBar1->setObjectName(QStringLiteral("ToolBar1"));
     for (QAction* action :
          {m_speedNew, m_speedOpen, m_speedSave, m_speedCut, m_speedCopy, m_speedPaste, m_speedPrint})
         m_toolBar1->addAction(action);
 
-    m_toolBar3 = addToolBar(QStringLiteral("Tool Bar 3"));
+    m_toolBar3 = addToolBar(QStringLiteral("Run and Mouse Tools"));
     m_toolBar3->setObjectName(QStringLiteral("ToolBar3"));
     for (QAction* action : {m_speedRun, m_speedPause, m_speedStop, m_speedStep})
         m_toolBar3->addAction(action);
@@ -384,14 +386,14 @@ void TMainForm::CreateToolBars() {
     for (QAction* action : {m_speedPointer, m_speedInteraction, m_speedProbe})
         m_toolBar3->addAction(action);
 
-    m_toolBar5 = addToolBar(QStringLiteral("Tool Bar 5"));
+    m_toolBar5 = addToolBar(QStringLiteral("Macros"));
     m_toolBar5->setObjectName(QStringLiteral("ToolBar5"));
     m_toolBar5->setToolButtonStyle(Qt::ToolButtonTextOnly);
     m_toolBar5->addAction(m_speedPartsCentre);
     m_toolBar5->addAction(m_speedCloseMacro);
 
     addToolBarBreak();
-    m_toolBar2 = addToolBar(QStringLiteral("Tool Bar 2"));
+    m_toolBar2 = addToolBar(QStringLiteral("Parts"));
     m_toolBar2->setObjectName(QStringLiteral("ToolBar2"));
     m_toolBar2->addActions(m_partActions);
 }
@@ -404,7 +406,6 @@ void TMainForm::UpdateActions() {
     MenuOptionsClick();
     m_speedSave->setEnabled(true);
     m_speedCloseMacro->setVisible(CircuitCanvas->MacroOpen());
-    m_menuReopen->setEnabled(false);
 }
 
 void TMainForm::RepaintWindows() {
@@ -468,6 +469,7 @@ void TMainForm::OpenFromCommandLine() {
         SetTitleFromFile();
     UpdateActions();
     HomeFolder = QCoreApplication::applicationDirPath();
+    m_openFolder = HomeFolder;
     m_saveFolder = HomeFolder;
 }
 
@@ -479,21 +481,8 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 bool TMainForm::FormClose() {
-    if (CircuitCanvas->Modified) {
-        switch (TUserDialogs::Message(this, TUserDialogs::TKind::Information,
-                                      QString::fromLatin1(kChangedQuestion),
-                                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
-        case QMessageBox::Yes:
-            // A save that failed must not let the circuit go with the window.
-            if (!SaveCommand())
-                return false;
-            break;
-        case QMessageBox::No:
-            break;
-        default:
-            return false;
-        }
-    }
+    if (!SaveChangesFirst())
+        return false;
     TakeWindowPlacements();
     WriteSettings();
     Clock->stop();
@@ -507,46 +496,7 @@ void TMainForm::changeEvent(QEvent* event) {
 }
 
 // ---------------------------------------------------------------------------------------------------
-// File commands
-
-void TMainForm::SpeedSaveClick() {
-    SaveCommand();
-}
-
-bool TMainForm::SaveCommand() {
-    UpdateActions();
-    const bool levelOpen = CircuitCanvas->MacroOpen();
-    if (levelOpen &&
-        TUserDialogs::Message(this, TUserDialogs::TKind::Warning, QString::fromLatin1(kLevelQuestion),
-                              QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
-        return true;
-    QString path = CircuitCanvas->FileName;
-    const bool ask = path.isEmpty() || levelOpen;
-    if (ask) {
-        TUserDialogs::TFileRequest request;
-        request.Title = QStringLiteral("Save Circuit");
-        request.Folder = m_saveFolder;
-        request.InitialName = QStringLiteral("Macro");
-        request.Filter = QStringLiteral("Macro Files (*.tvm)");
-        request.DefaultSuffix = QStringLiteral("tvm");
-        request.ConfirmOverwrite = true;
-        path = TUserDialogs::SaveFileName(this, request);
-        if (path.isEmpty())
-            return true;
-        RepaintWindows();
-    }
-    try {
-        CircuitCanvas->SaveToFile(path);
-    } catch (const EWriteError& error) {
-        TUserDialogs::Message(this, TUserDialogs::TKind::Error, QString::fromStdString(error.what()));
-        return false;
-    }
-    if (ask) {
-        SetTitleFromFile();
-        m_saveFolder.clear();
-    }
-    return true;
-}
+// Macro levels
 
 void TMainForm::SpeedCloseMacroClick() {
     CircuitCanvas->CloseMacroLevel();
@@ -581,6 +531,8 @@ void TMainForm::SpeedRunClick() {
     // Every start and every release begins from the power-on state.
     CircuitCanvas->HideMessage();
     CircuitCanvas->ResetCircuit();
+    // What is drawn must be the reset circuit, not the levels of the last tick.
+    CircuitCanvas->RepaintLevels();
     emit HistoryDevicesChanged();
 }
 

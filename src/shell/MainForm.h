@@ -61,7 +61,17 @@ public:
     void PopupStepPopup();
 
     // File commands.
+    void SpeedNewClick();
+    void SpeedOpenClick();
     void SpeedSaveClick();
+    void MenuSaveAsClick();
+    // One of the Reopen items, which carry their path as data.
+    void ReopenFileClick(QAction* item);
+    // Opens a circuit file as Reopen does, after asking about unsaved changes: the parts centre's
+    // OnOpenMacro and circuit files dropped on the window come here.
+    void ReopenFile(const QString& path);
+    // The File menu opens: the print commands and the Reopen submenu follow the state.
+    void MenuFileClick();
     void SpeedCloseMacroClick();
 
     // Tools, placing parts and the canvas's events.
@@ -129,6 +139,8 @@ signals:
     void PauseButtonChanged(bool down);
     // The devices the logic history records may have changed (GetHistoryDevices).
     void HistoryDevicesChanged();
+    // A circuit was saved under a name chosen in the save dialog (the parts centre lists it).
+    void FileSaved(const QString& path);
 
 protected:
     // Keys meant for the canvas: abandoning a wire, nudging the selection, context help.
@@ -136,6 +148,9 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // Circuit files dropped from the file manager.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Connects the tool windows created after this one; their placements follow the settings.
@@ -151,9 +166,14 @@ private:
     void WriteSettings();
     void OpenFromCommandLine();
     void SetTitleFromFile();
-    // The Save command; false only when the file could not be written (declining the level question
-    // or the save dialog is no failure).
-    bool SaveCommand();
+    enum class TSaveMode { Save, SaveAs };
+    // The Save and Save As commands; true only when the circuit was written.
+    bool SaveCommand(TSaveMode mode = TSaveMode::Save);
+    // Asks whether to save a changed circuit before it is replaced or the window closes, and saves
+    // it on Yes. False when the command must end: Cancel, or a save that did not happen.
+    bool SaveChangesFirst();
+    // Loads a file in place of the circuit and remembers it in the history, loaded or not.
+    void OpenCircuit(const QString& path);
     QAction* NewAction(const QString& name, const QString& text, const QString& hint = {});
     // A new part for the armed button, after the dialog it needs; nil when the user cancelled.
     std::unique_ptr<TGraphicObject> CreatePart(const QString& buttonName);
@@ -165,7 +185,10 @@ private:
 
     QStringList m_arguments;
     bool m_shown = false;
-    QString m_saveFolder; // start folder of the save dialog; empty once a file was saved
+    // Start folders of the two file dialogs: the home folder, then the folder last used in each.
+    QString m_openFolder;
+    QString m_saveFolder;
+    QString m_openedFile; // the file last chosen in the open dialog
 
     QAction* m_speedNew;
     QAction* m_speedOpen;
@@ -180,6 +203,7 @@ private:
     QAction* m_menuPrintPreview;
     QAction* m_menuPrint;
     QMenu* m_menuReopen;
+    QList<QAction*> m_reopenItems;
     QList<QAction*> m_editActions;
 
     QAction* m_speedRun;

@@ -23,6 +23,9 @@ void TMainForm::ConnectWindows() {
         parts->SetStatusBarVisible(PartsCentre.StatusVisible);
         parts->setVisible(PartsCentre.Visible);
         connect(parts, &TPartsForm::OnViewDatasheet, this, &TMainForm::ViewDatasheet, Qt::UniqueConnection);
+        connect(parts, &TPartsForm::OnOpenMacro, this, &TMainForm::ReopenFile, Qt::UniqueConnection);
+        // A macro saved into the parts folder is listed at once.
+        connect(this, &TMainForm::FileSaved, parts, &TPartsForm::RefreshList, Qt::UniqueConnection);
         connect(parts, &TPartsForm::OnPartDropped, this, [this] {
             PointerDown();
             UpdateActions();

@@ -1,6 +1,7 @@
 #include "shell/PrintPreviewForm.h"
 
 #include "canvas/UserDialogs.h"
+#include "drawing/Help.h"
 #include "shell/Printing.h"
 
 #include <QAction>
@@ -67,6 +68,10 @@ TPrintPreview::TPrintPreview(QWidget* parent) : QMainWindow(parent, Qt::Window) 
     connect(print, &QAction::triggered, this, &TPrintPreview::PrintCircuit);
     connect(printPdf, &QAction::triggered, this, &TPrintPreview::PrintToPdfClick);
     connect(close, &QAction::triggered, this, &QWidget::close);
+    QAction* helpTopics = action("HelpTopics", QStringLiteral("&Help Topics..."));
+    menuBar()->addMenu(QStringLiteral("&Help"))->addAction(helpTopics);
+    connect(helpTopics, &QAction::triggered, this,
+            [] { ShowHelpTopic(HelpFilePath(), kHelpWindowName, QStringLiteral("printing.htm")); });
 
     SpeedEnlarge = action("SpeedEnlarge", QStringLiteral("Zoom"));
     SpeedCentre = action("SpeedCentre", QStringLiteral("Centre Image"));
@@ -98,10 +103,8 @@ TPrintPreview::TPrintPreview(QWidget* parent) : QMainWindow(parent, Qt::Window) 
     PanelPage = new QFrame(sheetArea);
     PanelPage->setObjectName(QStringLiteral("PanelPage"));
     PanelPage->setFrameStyle(QFrame::Box | QFrame::Plain);
-    PanelPage->setAutoFillBackground(true);
-    QPalette white = PanelPage->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    PanelPage->setPalette(white);
+    PanelPage->setStyleSheet(
+        QStringLiteral("QFrame#PanelPage { background: white; border: 1px solid black; }"));
     Image = new QWidget(PanelPage);
     Image->setObjectName(QStringLiteral("Image"));
     Image->installEventFilter(this);

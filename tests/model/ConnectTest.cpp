@@ -104,6 +104,33 @@ TEST(Net, FindPinSearchesTheWholeNet) {
     EXPECT_EQ(fromInput->FindPin(TPinKind::Passive), nullptr);
 }
 
+TEST(Wire, ConnectLinksBothSidesOrNeither) {
+    TPin output(TPinKind::Output), input(TPinKind::Input);
+    TSolder joint;
+    TPolygon shape;
+    TWire a, b, c, d;
+    ASSERT_TRUE(a.Connect(&output));
+    EXPECT_EQ(output.Wire, &a);
+    EXPECT_EQ(a.EndA, &output);
+
+    EXPECT_FALSE(b.Connect(&output)) << "a pin holds one wire";
+    EXPECT_EQ(output.Wire, &a);
+    EXPECT_EQ(b.ConnectedEnds(), 0);
+
+    ASSERT_TRUE(a.Connect(&joint));
+    EXPECT_EQ(a.EndB, &joint);
+    EXPECT_FALSE(a.Connect(&input)) << "a wire has two ends";
+    EXPECT_EQ(input.Wire, nullptr);
+
+    ASSERT_TRUE(b.Connect(&joint));
+    ASSERT_TRUE(c.Connect(&joint));
+    EXPECT_FALSE(d.Connect(&joint)) << "a joint holds three wires";
+    EXPECT_FALSE(joint.HoldsWire(&d));
+    EXPECT_FALSE(d.Connect(&shape));
+    EXPECT_FALSE(d.Connect(nullptr));
+    EXPECT_EQ(d.ConnectedEnds(), 0);
+}
+
 TEST(Wire, SplitJoinAndReverse) {
     TPin left(TPinKind::Output), right(TPinKind::Input);
     auto* wire = new TWire;

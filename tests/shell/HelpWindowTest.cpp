@@ -37,6 +37,7 @@ const QStringList kTopics = {
     "outputLED.htm",
     "partscentre.htm",
     "powersupply.htm",
+    "printing.htm",
     "sequencegenerator.htm",
     "tristate.htm",
 };

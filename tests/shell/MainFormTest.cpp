@@ -329,6 +329,25 @@ TEST_F(RunControlTest, RunPauseStopAndRunAgain) {
     EXPECT_FALSE(form->Clock->isActive()) << "releasing Run stops the timer";
 }
 
+// What is drawn after Run is released is the reset circuit, not the levels of the last tick.
+TEST_F(RunControlTest, ReleasingRunShowsTheResetLevels) {
+    form->show();
+    TTestCircuit circuit(form->CircuitCanvas->CurrentMacro);
+    auto* clock = circuit.Add<TClockDevice>(50, 50);
+    auto* led = circuit.Add<TLEDDevice>(250, 50);
+    TWire* wire = circuit.Wire(clock->Pin(0), led->Pin(0));
+    const QPoint middle = (wire->GetVertex(0) + wire->GetVertex(1)) / 2;
+    auto shown = [&] { return form->CircuitCanvas->grab(QRect(middle, QSize(1, 1))).toImage().pixel(0, 0); };
+    run->trigger();
+    form->RunCircuit();
+    form->RunCircuit();
+    ASSERT_EQ(wire->Level, 1);
+    EXPECT_EQ(shown(), qRgb(0, 0, 0)) << "high: black";
+    run->trigger();
+    ASSERT_EQ(wire->Level, 0);
+    EXPECT_EQ(shown(), qRgb(192, 192, 192)) << "low: light grey";
+}
+
 TEST_F(RunControlTest, MenuRunAlwaysStartsAndPauseMenuOnlyToggles) {
     bool mirroredPause = false;
     QObject::connect(form.get(), &TMainForm::PauseButtonChanged, [&](bool down) { mirroredPause = down; });

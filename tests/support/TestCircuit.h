@@ -34,8 +34,8 @@ public:
         auto* wire = new TWire;
         wire->AddPoint(a->RoundedCentre());
         wire->AddPoint(b->RoundedCentre());
-        Attach(wire, a);
-        Attach(wire, b);
+        wire->Connect(a);
+        wire->Connect(b);
         Root->AddObject(wire);
         return wire;
     }
@@ -132,20 +132,6 @@ public:
     }
 
 private:
-    static void Attach(TWire* wire, TGraphicObject* end) {
-        // Both sides or neither: a pin holds one wire, a joint three.
-        if (auto* pin = KindCast<TPin>(end)) {
-            if (pin->Wire)
-                return;
-            pin->AttachWire(wire);
-        } else if (auto* solder = KindCast<TSolder>(end)) {
-            if (solder->WireCount() == 3)
-                return;
-            solder->AttachWire(wire);
-        }
-        wire->Attach(end);
-    }
-
     std::unique_ptr<TMacro> m_owned;
 
 public:
