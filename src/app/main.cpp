@@ -2,13 +2,17 @@
 #include "devices/StreamClasses.h"
 #include "devices/ui/ChangeMemoryDialog.h"
 #include "devices/ui/NumberOutDialog.h"
+#include "shell/AboutBox.h"
 #include "shell/AssociateHelpDialog.h"
 #include "shell/DatasheetPathDialog.h"
 #include "shell/EditTextDialog.h"
+#include "shell/GridSetupDialog.h"
 #include "shell/HelpWindow.h"
 #include "shell/MainForm.h"
+#include "shell/NameMacroDialog.h"
 #include "shell/PartsCentre.h"
 #include "shell/PrintPreviewForm.h"
+#include "shell/RenameDialog.h"
 
 #include <QApplication>
 
@@ -21,11 +25,15 @@ int main(int argc, char* argv[]) {
     // Every window is created once, the main window first, and kept until the program ends.
     TMainForm mainForm;
     TPartsForm partsCentre(&mainForm);
+    TAboutBox aboutBox(&mainForm);
+    TGridSetupDialog gridSetup(&mainForm);
     TEditTextDialog editText(&mainForm);
     TPrintPreview printPreview(&mainForm);
+    TRenameDialog rename(&mainForm);
     TChangeMemoryDialog changeMemory(&mainForm);
     TAssociateHelpDialog associateHelp(&mainForm);
     TFileStatusDialog fileStatus(&mainForm);
+    TNameMacroDialog nameMacro(&mainForm);
     TDatasheetPathDialog datasheetPath(&mainForm);
     TNumberOutDialog numberOut(&mainForm);
     THelpWindow helpWindow;

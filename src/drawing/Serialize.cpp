@@ -204,14 +204,25 @@ void TSerializeWriter::WriteDescriptors() {
 }
 
 void TSerializeWriter::WriteObject(TSerialize* object) {
+    if (WriteMarker(object))
+        WriteBody(object);
+}
+
+void TSerializeWriter::WriteReference(TSerialize* object) {
+    Q_ASSERT(!m_referenceFrames.empty());
+    m_references.push_back(object);
+    m_referencesWritten = true;
+}
+
+bool TSerializeWriter::WriteMarker(TSerialize* object) {
     if (!object) {
         WriteInteger(kMarkerNil);
-        return;
+        return false;
     }
     if (object->Written) {
         WriteInteger(kMarkerBackReference);
         WriteInteger(object->StreamIndex);
-        return;
+        return false;
     }
     if (m_depth >= kMaxStreamDepth)
         throw EWriteError("The circuit is nested too deeply to be written.");
@@ -244,17 +255,52 @@ void TSerializeWriter::WriteObject(TSerialize* object) {
     object->StreamIndex = m_nextIndex++;
     object->Written = true;
     m_objects.push_back(object);
+    return true;
+}
 
+void TSerializeWriter::RunWrite(TSerialize* object) {
+    const bool outer = m_referencesWritten;
+    m_referencesWritten = false;
     ++m_depth;
-    try {
-        object->Write(*this);
-    } catch (...) {
-        --m_depth;
-        throw;
-    }
+    object->Write(*this);
     --m_depth;
+    m_referencesWritten = outer;
     if (m_buffer.size() >= 60 * 1024)
         FlushBuffer();
+}
+
+void TSerializeWriter::WriteBody(TSerialize* object) {
+    // References are where nets nest deeply (a joint's wire, that wire's next joint...), so they are
+    // written from this loop rather than by recursion. An object's references follow all its
+    // fields, so writing them after its Write returned puts the same bytes in the same place.
+    const size_t base = m_referenceFrames.size();
+    const int depth = m_depth;
+    const bool written = m_referencesWritten;
+    try {
+        m_referenceFrames.push_back({m_references.size(), m_references.size()});
+        RunWrite(object);
+        while (m_referenceFrames.size() > base) {
+            TReferenceFrame& frame = m_referenceFrames.back();
+            if (frame.Next == m_references.size()) {
+                m_references.resize(frame.Begin);
+                m_referenceFrames.pop_back();
+                continue;
+            }
+            TSerialize* reference = m_references[frame.Next++];
+            if (WriteMarker(reference)) {
+                m_referenceFrames.push_back({m_references.size(), m_references.size()});
+                RunWrite(reference);
+            }
+        }
+    } catch (...) {
+        if (m_referenceFrames.size() > base) {
+            m_references.resize(m_referenceFrames[base].Begin);
+            m_referenceFrames.resize(base);
+        }
+        m_depth = depth;
+        m_referencesWritten = written;
+        throw;
+    }
 }
 
 void TSerializeWriter::WriteInteger(int32_t value) {
@@ -346,12 +392,6 @@ TSerializeReader::~TSerializeReader() {
 
 void TSerializeReader::Fail(const char* what) const {
     throw EReadError(std::string(what) + " at byte " + std::to_string(m_pos));
-}
-
-uint8_t TSerializeReader::TakeByte() {
-    if (m_pos >= static_cast<int64_t>(m_bytes.size()))
-        Fail("unexpected end of stream");
-    return static_cast<uint8_t>(m_bytes.constData()[m_pos++]);
 }
 
 const char* TSerializeReader::Take(int64_t count) {
@@ -484,18 +524,26 @@ void TSerializeReader::Progress() {
 }
 
 int TSerializeReader::ReadEntry() {
-    const int32_t marker = ReadInteger() & 0xFF;
-    if (marker == kMarkerNil) {
+    bool isNew = false;
+    const int index = ReadMarker(isNew);
+    if (isNew)
+        ReadBody(index);
+    else
         Progress();
+    return index;
+}
+
+int TSerializeReader::ReadMarker(bool& isNew) {
+    isNew = false;
+    const int32_t marker = ReadInteger() & 0xFF;
+    if (marker == kMarkerNil)
         return -1;
-    }
     if (marker == kMarkerBackReference) {
         const int32_t index = ReadInteger();
         if (index < 0 || index >= static_cast<int32_t>(m_objects.size()))
             Fail("a back-reference past the objects read");
         if (!m_objects[static_cast<size_t>(index)])
             Fail("a back-reference to a discarded object");
-        Progress();
         return index;
     }
 
@@ -520,12 +568,56 @@ int TSerializeReader::ReadEntry() {
     m_objects.push_back(factory());
     m_owner.push_back(kOwnerNone);
     m_active.push_back(1);
+    isNew = true;
+    return index;
+}
+
+void TSerializeReader::RunRead(int index) {
+    const bool outer = m_referencesRead;
+    m_referencesRead = false;
     m_readStack.push_back(index);
-    m_objects.back()->Read(*this);
+    m_objects[static_cast<size_t>(index)]->Read(*this);
     m_readStack.pop_back();
+    m_referencesRead = outer;
+}
+
+void TSerializeReader::Finished(int index) {
     m_active[static_cast<size_t>(index)] = 0;
     Progress();
-    return index;
+}
+
+void TSerializeReader::ReadBody(int index) {
+    // The counterpart of the writer's loop: references are read here, not by recursion, so the
+    // depth of a net costs no stack. An object stays active (it cannot be owned by what it refers
+    // to) until its references are read.
+    const size_t base = m_referenceFrames.size();
+    m_referenceFrames.push_back({m_references.size(), m_references.size(), index});
+    RunRead(index);
+    while (m_referenceFrames.size() > base) {
+        TReferenceFrame& frame = m_referenceFrames.back();
+        if (frame.Next == m_references.size()) {
+            m_references.resize(frame.Begin);
+            const int finished = frame.Object;
+            m_referenceFrames.pop_back();
+            Finished(finished);
+            continue;
+        }
+        const TPendingReference pending = m_references[frame.Next++];
+        bool isNew = false;
+        const int target = ReadMarker(isNew);
+        if (target >= 0) {
+            TSerialize* object = m_objects[static_cast<size_t>(target)];
+            if ((object->Kinds() & pending.Kinds) == 0)
+                Fail("an object of the wrong class");
+            pending.Store(pending.Slot, object);
+        }
+        if (isNew) {
+            m_referenceFrames.push_back({m_references.size(), m_references.size(), target});
+            RunRead(target);
+        } else {
+            Progress();
+        }
+    }
 }
 
 int TSerializeReader::CurrentOwner() const {

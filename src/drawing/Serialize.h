@@ -227,8 +227,11 @@ struct TDescriptor {
 struct TForReading {};
 constexpr TForReading kForReading{};
 
-// Deepest object nesting a stream may have. The format nests objects in place, so a reader needs
-// stack in proportion; the writer refuses what the reader would refuse.
+// Deepest nesting of owned objects a stream may have: the tree read is walked recursively, so a
+// reader refuses deeper ones and the writer refuses what the reader would refuse. References (a wire
+// to its joints, a joint to its wires) nest objects in the stream as well, without limit: the
+// reader and the writer follow them on a stack of their own, so a net may run through any number
+// of joints.
 constexpr int kMaxStreamDepth = 3000;
 
 // The name-to-constructor table of the stream classes. Filled once at start-up by
@@ -271,7 +274,13 @@ public:
     void AddIntegerDescriptor(int32_t id, int32_t value);
     void WriteDescriptors();
     void ClearDescriptors() { m_descriptors.clear(); }
+    // An object the writing object owns (written in full where it is first met), or any object at
+    // the top of the stream.
     void WriteObject(TSerialize* object);
+    // For Write overrides: a reference to an object owned elsewhere, or nil. References come last:
+    // nothing may be written after them. They are written once the object's Write has returned,
+    // exactly as WriteObject would have written them there.
+    void WriteReference(TSerialize* object);
 
     void WriteInteger(int32_t value);
     void WriteBoolean(bool value);
@@ -287,9 +296,20 @@ public:
     int32_t NextIndex() const { return m_nextIndex; }
 
 private:
-    void Put(uint8_t byte) { m_buffer.push_back(static_cast<char>(byte)); }
-    void PutBytes(const char* data, size_t size) { m_buffer.append(data, size); }
+    void Put(uint8_t byte) {
+        Q_ASSERT(!m_referencesWritten);
+        m_buffer.push_back(static_cast<char>(byte));
+    }
+    void PutBytes(const char* data, size_t size) {
+        Q_ASSERT(!m_referencesWritten);
+        m_buffer.append(data, size);
+    }
     void FlushBuffer();
+    // Writes the marker of an object; true when its fields must follow.
+    bool WriteMarker(TSerialize* object);
+    // Writes the object's fields, then the references it left, and theirs, in stream order.
+    void WriteBody(TSerialize* object);
+    void RunWrite(TSerialize* object);
 
     QIODevice* m_device = nullptr;
     QByteArray* m_target = nullptr;
@@ -299,8 +319,17 @@ private:
     std::unordered_map<const char*, int> m_classIndexByName;
     std::vector<TDescriptor> m_descriptors;
     int32_t m_nextIndex = 0;
-    int m_depth = 0;
+    int m_depth = 0; // objects whose Write is running
     bool m_failed = false;
+    // References left by the objects written, one frame per object (begin in m_references, next to
+    // write), innermost last.
+    struct TReferenceFrame {
+        size_t Begin;
+        size_t Next;
+    };
+    std::vector<TSerialize*> m_references;
+    std::vector<TReferenceFrame> m_referenceFrames;
+    bool m_referencesWritten = false; // the running Write has left a reference
 };
 
 class TSerializeReader {
@@ -347,10 +376,19 @@ public:
         Adopt(index, CurrentOwner());
         return list;
     }
-    // For Read overrides: a reference to an object owned elsewhere in the stream, or nil.
-    template <class T> T* ReadReference() { return Typed<T>(ReadEntry(), true, kOwnerNone); }
-    // The untyped, unowned form.
-    TSerialize* ReadObject() { return ReadReference<TSerialize>(); }
+    // For Read overrides: a reference to an object owned elsewhere in the stream, or nil, of one of
+    // the given kinds. References come last, as the writer puts them: nothing may be read after
+    // them, and the slot is filled only once the Read override has returned.
+    template <class T> void ReadReference(T*& slot, uint32_t kinds = T::kKind) {
+        Q_ASSERT(!m_referenceFrames.empty());
+        slot = nullptr;
+        m_references.push_back({&slot, kinds, [](void* at, TSerialize* object) {
+                                    *static_cast<T**>(at) = static_cast<T*>(object);
+                                }});
+        m_referencesRead = true;
+    }
+    // Any object or nil, read where it stands and owned by nobody yet.
+    TSerialize* ReadObject() { return Typed<TSerialize>(ReadEntry(), true, kOwnerNone); }
 
     int32_t ReadInteger();
     bool ReadBoolean();
@@ -373,9 +411,20 @@ private:
     static constexpr int kOwnerNone = -1;
     static constexpr int kOwnerCaller = -2;
 
-    uint8_t TakeByte();
+    uint8_t TakeByte() {
+        Q_ASSERT(!m_referencesRead);
+        if (m_pos >= static_cast<int64_t>(m_bytes.size()))
+            Fail("unexpected end of stream");
+        return static_cast<uint8_t>(m_bytes.constData()[m_pos++]);
+    }
     const char* Take(int64_t count);
     int ReadEntry();
+    // Reads a marker; a new object is created (its fields not read yet) and isNew set.
+    int ReadMarker(bool& isNew);
+    // Reads the object's fields, then the references it left, and theirs, in stream order.
+    void ReadBody(int index);
+    void RunRead(int index);
+    void Finished(int index);
     int CurrentOwner() const;
     void Adopt(int index, int owner);
     void Progress();
@@ -401,7 +450,22 @@ private:
     std::vector<TSerialize*> m_objects;
     std::vector<int> m_owner;      // per object: owning object's index, kOwnerNone or kOwnerCaller
     std::vector<uint8_t> m_active; // per object: its Read is running
-    std::vector<int> m_readStack;
+    std::vector<int> m_readStack;  // objects whose Read is running, innermost last
+    // References left by the objects read, one frame per object (begin in m_references, next to
+    // read, the object), innermost last.
+    struct TPendingReference {
+        void* Slot;
+        uint32_t Kinds;
+        void (*Store)(void* slot, TSerialize* object);
+    };
+    struct TReferenceFrame {
+        size_t Begin;
+        size_t Next;
+        int Object;
+    };
+    std::vector<TPendingReference> m_references;
+    std::vector<TReferenceFrame> m_referenceFrames;
+    bool m_referencesRead = false; // the running Read has left a reference
     struct ClassEntry {
         QByteArray Name;
         TClassRegistry::Factory Factory;

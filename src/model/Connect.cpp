@@ -35,14 +35,6 @@ void Repoint(TGraphicObject* end, TWire* from, TWire* to) {
     }
 }
 
-// The reader checks that a wire end is a pin or a joint.
-TGraphicObject* ReadEnd(TSerializeReader& reader) {
-    TGraphicObject* end = reader.ReadReference<TGraphicObject>();
-    if (end && !AsPin(end) && !AsSolder(end))
-        reader.Fail("a wire end that is neither a pin nor a joint");
-    return end;
-}
-
 } // namespace
 
 uint64_t NextStamp() {
@@ -81,7 +73,7 @@ TPin::~TPin() {
 void TPin::Write(TSerializeWriter& writer) {
     TPolygon::Write(writer);
     writer.WriteInteger(static_cast<int32_t>(Kind));
-    writer.WriteObject(Wire);
+    writer.WriteReference(Wire);
 }
 
 void TPin::Read(TSerializeReader& reader) {
@@ -90,7 +82,7 @@ void TPin::Read(TSerializeReader& reader) {
     if (kind < 0 || kind > 3)
         reader.Fail("a pin of an unknown kind");
     Kind = static_cast<TPinKind>(kind);
-    Wire = reader.ReadReference<TWire>();
+    reader.ReadReference(Wire);
 }
 
 void TPin::VisitReferences(TReferenceVisitor& visit) {
@@ -141,12 +133,12 @@ TMacroPin::~TMacroPin() {
 
 void TMacroPin::Write(TSerializeWriter& writer) {
     TPin::Write(writer);
-    writer.WriteObject(Partner);
+    writer.WriteReference(Partner);
 }
 
 void TMacroPin::Read(TSerializeReader& reader) {
     TPin::Read(reader);
-    Partner = reader.ReadReference<TMacroPin>();
+    reader.ReadReference(Partner);
 }
 
 void TMacroPin::VisitReferences(TReferenceVisitor& visit) {
@@ -181,19 +173,19 @@ TSolder::~TSolder() {
 void TSolder::Write(TSerializeWriter& writer) {
     writer.WriteFloat(X);
     writer.WriteFloat(Y);
-    writer.WriteObject(Wire1);
-    writer.WriteObject(Wire2);
-    writer.WriteObject(Wire3);
+    writer.WriteReference(Wire1);
+    writer.WriteReference(Wire2);
+    writer.WriteReference(Wire3);
 }
 
 void TSolder::Read(TSerializeReader& reader) {
     X = reader.ReadFloat();
     Y = reader.ReadFloat();
-    Wire1 = reader.ReadReference<TWire>();
-    Wire2 = reader.ReadReference<TWire>();
-    Wire3 = reader.ReadReference<TWire>();
     TSegment::Offset(X, Y);
     UpdateVertices();
+    reader.ReadReference(Wire1);
+    reader.ReadReference(Wire2);
+    reader.ReadReference(Wire3);
 }
 
 void TSolder::VisitReferences(TReferenceVisitor& visit) {
@@ -286,15 +278,16 @@ TWire::~TWire() {
 void TWire::Write(TSerializeWriter& writer) {
     TPolyline::Write(writer);
     writer.WriteInteger(Reserved);
-    writer.WriteObject(EndA);
-    writer.WriteObject(EndB);
+    writer.WriteReference(EndA);
+    writer.WriteReference(EndB);
 }
 
 void TWire::Read(TSerializeReader& reader) {
     TPolyline::Read(reader);
     Reserved = reader.ReadInteger();
-    EndA = ReadEnd(reader);
-    EndB = ReadEnd(reader);
+    // Each end is a pin or a joint.
+    reader.ReadReference(EndA, TPin::kKind | TSolder::kKind);
+    reader.ReadReference(EndB, TPin::kKind | TSolder::kKind);
 }
 
 void TWire::VisitReferences(TReferenceVisitor& visit) {

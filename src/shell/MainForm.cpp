@@ -169,18 +169,20 @@ void TMainForm::CreateActions() {
          &F::MenuShowGridClick},
         {&F::m_menuSnapToGrid, "MenuSnapToGrid", "S&nap To Grid", nullptr, nullptr, kNoIcon, true,
          &F::MenuSnapToGridClick},
-        {&F::m_menuGridSetup, "MenuGridSetup", "&Grid Setup...", nullptr, nullptr, kNoIcon, false, nullptr},
+        {&F::m_menuGridSetup, "MenuGridSetup", "&Grid Setup...", nullptr, nullptr, kNoIcon, false,
+         &F::MenuGridSetupClick},
 
         {nullptr, "ToolsLogicHistory", "Logic &History...", nullptr, nullptr, kNoIcon, false, nullptr},
         {nullptr, "ToolsTemplateEditor", "&Template Editor...", nullptr, nullptr, kNoIcon, false, nullptr},
         {nullptr, "OptionsAttachDatasheet", "&Attach Datasheet...", nullptr, nullptr, kNoIcon, false,
          &F::OptionsAttachDatasheetClick},
-        {nullptr, "OptionsNameMacro", "&Name Macro...", nullptr, nullptr, kNoIcon, false, nullptr},
+        {nullptr, "OptionsNameMacro", "&Name Macro...", nullptr, nullptr, kNoIcon, false,
+         &F::OptionsNameMacroClick},
         {nullptr, "OptionsSetDatasheetPath", "&Set Datasheet Path...", nullptr, nullptr, kNoIcon, false,
          &F::OptionsSetDatasheetPathClick},
         {nullptr, "ContextHelp", "Context Help", nullptr, "F1", kNoIcon, false, &F::ContextHelp},
         {nullptr, "MenuHelpTopics", "&Help Topics...", nullptr, nullptr, kNoIcon, false, nullptr},
-        {nullptr, "MenuAbout", "&About...", nullptr, nullptr, kNoIcon, false, nullptr},
+        {nullptr, "MenuAbout", "&About...", nullptr, nullptr, kNoIcon, false, &F::MenuAboutClick},
     };
 
     QStyle* style = this->style();
@@ -203,8 +205,7 @@ void TMainForm::CreateActions() {
     m_menuRedo->setShortcuts(
         {QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
     m_editActions = {m_speedCut, m_speedCopy, m_speedPaste};
-    m_laterActions = {m_menuGridSetup, Action("ToolsLogicHistory"), Action("ToolsTemplateEditor"),
-                      Action("OptionsNameMacro"), Action("MenuAbout")};
+    m_laterActions = {Action("ToolsLogicHistory"), Action("ToolsTemplateEditor")};
 
     m_menuClockSpeed = new QMenu(QStringLiteral("&Clock Speed"), this);
     m_menuClockSpeed->setObjectName(QStringLiteral("MenuClockSpeed"));

@@ -72,6 +72,11 @@ public:
     void ReopenFile(const QString& path);
     // The File menu opens: the print commands and the Reopen submenu follow the state.
     void MenuFileClick();
+
+    // Small dialogs (MainFormDialogs.cpp).
+    void MenuGridSetupClick();
+    void OptionsNameMacroClick();
+    void MenuAboutClick();
     void SpeedCloseMacroClick();
 
     // Tools, placing parts and the canvas's events.

@@ -260,8 +260,9 @@ void TMainForm::MenuToolsClick() {
 }
 
 void TMainForm::MenuOptionsClick() {
-    // A datasheet belongs to the circuit, not to a level of it.
+    // A datasheet and a name belong to the circuit, not to a level of it.
     Action("OptionsAttachDatasheet")->setEnabled(!CircuitCanvas->MacroOpen());
+    Action("OptionsNameMacro")->setEnabled(!CircuitCanvas->MacroOpen());
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -67,7 +67,7 @@ TEST(SafeSave, AFullDiskKeepsEveryOldFileAndNamesTheReason) {
         for (int i = 0; i < gates; ++i)
             bigger->AddChild(new TGraphicText(QStringLiteral("outline text"), 9));
         TMemoryDevice oldMemory;
-        oldMemory.Configure(true, 1, 8);
+        oldMemory.Configure(true, 4, 8);
         TMemoryDevice memory;
         memory.Configure(true, gates == 1 ? 6 : 14, 16);
 

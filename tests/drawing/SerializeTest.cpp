@@ -1,5 +1,7 @@
+#include "TestCircuit.h"
 #include "TestSupport.h"
 
+#include "devices/InputDevice.h"
 #include "drawing/Segment.h"
 #include "drawing/Serialize.h"
 
@@ -364,4 +366,31 @@ TEST(SerializeUntrusted, WriterRefusesWhatTheReaderWouldRefuse) {
     QByteArray bytes;
     TSerializeWriter writer(&bytes);
     EXPECT_THROW(writer.WriteObject(outer.get()), EWriteError);
+}
+
+// A net drawn the natural way (a clock line to every flip-flop) runs through any number of joints,
+// each one nested in the stream inside the wire before it. Such a circuit saves, loads, saves again
+// to the same bytes and still carries its level from end to end.
+TEST(SerializeRoundTrip, ANetThroughTwentyThousandJointsSavesAndLoads) {
+    TTestCircuit circuit;
+    auto* supply = circuit.Add<TSupply>();
+    auto* inverter = circuit.Add<TNotGate>(100, 0);
+    TGraphicObject* previous = supply->Pin(0);
+    for (int i = 0; i < 20000; ++i) {
+        auto* joint = new TSolder;
+        joint->Offset(static_cast<float>(i % 100), static_cast<float>(i / 100));
+        circuit.Root->AddObject(joint);
+        circuit.Wire(previous, joint);
+        previous = joint;
+    }
+    circuit.Wire(previous, inverter->Pin(1));
+    const QByteArray bytes = WriteCircuitBytes(circuit.Root, "clock line");
+    TCircuit copy = ReadCircuitBytes(bytes);
+    EXPECT_EQ(WriteCircuitBytes(copy.Root.get(), "clock line"), bytes);
+    TTestCircuit loaded(copy.Root.get());
+    loaded.Reset();
+    loaded.Step();
+    auto* inverterCopy = static_cast<TDevice*>(copy.Root->Devices->Child(0));
+    EXPECT_EQ(inverterCopy->Pin(1)->Level, 1);
+    EXPECT_EQ(inverterCopy->Pin(0)->Level, 0);
 }

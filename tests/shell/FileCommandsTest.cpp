@@ -7,6 +7,7 @@
 #include "model/CircuitFile.h"
 #include "model/Gates.h"
 #include "shell/MainForm.h"
+#include "shell/PartsCentre.h"
 
 #include <QAction>
 #include <QDir>
@@ -404,6 +405,25 @@ TEST_F(FileCommandsTest, SaveIntoAReadOnlyFolderSaysWhichFileAndWhy) {
     EXPECT_EQ(form->windowTitle(), "Tessivar - Untitled");
     EXPECT_TRUE(canvas->Modified);
     EXPECT_FALSE(QFileInfo::exists(path));
+}
+
+// The parts centre's open goes the same way as Reopen.
+TEST_F(FileCommandsTest, PartsCentreOpensThroughTheReopenPath) {
+    form.reset();
+    form = std::make_unique<TMainForm>();
+    auto* parts = new TPartsForm(form.get());
+    form->show();
+    canvas = form->CircuitCanvas;
+    const QString path = Circuit("part.tvm", 2);
+    Edit();
+    answers = {QMessageBox::Cancel};
+    emit parts->OnOpenMacro(path);
+    EXPECT_EQ(messages, QStringList{kChanged});
+    EXPECT_TRUE(canvas->FileName.isEmpty());
+    answers = {QMessageBox::No};
+    emit parts->OnOpenMacro(path);
+    EXPECT_EQ(canvas->FileName, path);
+    EXPECT_EQ(form->FileHistory, QStringList{path});
 }
 
 TEST_F(FileCommandsTest, DroppedCircuitFileOpensAsReopenWould) {

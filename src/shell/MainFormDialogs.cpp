@@ -1,0 +1,48 @@
+// The main window's small dialogs: grid set-up, naming the circuit, and the about box.
+
+#include "canvas/DigitalDrawing.h"
+#include "canvas/UserDialogs.h"
+#include "shell/AboutBox.h"
+#include "shell/GridSetupDialog.h"
+#include "shell/MainForm.h"
+#include "shell/NameMacroDialog.h"
+
+#include <QPlainTextEdit>
+
+void TMainForm::MenuGridSetupClick() {
+    TGridSetupDialog* dialog = TGridSetupDialog::Instance();
+    if (!dialog)
+        return;
+    TGrid grid = CircuitCanvas->Grid;
+    dialog->ShowGrid = grid.ShowGrid;
+    dialog->Snap = grid.Snap;
+    dialog->SnapSize = grid.SnapSize;
+    dialog->AngleStep = grid.AngleStep;
+    dialog->DisplaySize = grid.DisplaySize;
+    if (!TUserDialogs::Execute(dialog))
+        return;
+    grid.ShowGrid = dialog->ShowGrid;
+    grid.Snap = dialog->Snap;
+    grid.SnapSize = dialog->SnapSize;
+    grid.AngleStep = dialog->AngleStep;
+    grid.DisplaySize = dialog->DisplaySize;
+    // The canvas repaints when the dots change.
+    CircuitCanvas->SetGrid(grid);
+}
+
+void TMainForm::OptionsNameMacroClick() {
+    TNameMacroDialog* dialog = TNameMacroDialog::Instance();
+    // The name belongs to the whole circuit, so it is not set from inside an open level.
+    if (!dialog || CircuitCanvas->MacroOpen())
+        return;
+    dialog->EditMacroName->setPlainText(CircuitCanvas->MacroName);
+    if (!TUserDialogs::Execute(dialog))
+        return;
+    CircuitCanvas->MacroName = dialog->EditMacroName->toPlainText();
+    CircuitCanvas->SetModified(true);
+}
+
+void TMainForm::MenuAboutClick() {
+    if (TAboutBox* about = TAboutBox::Instance())
+        TUserDialogs::Execute(about);
+}
