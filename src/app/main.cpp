@@ -13,6 +13,7 @@
 #include "shell/PartsCentre.h"
 #include "shell/PrintPreviewForm.h"
 #include "shell/RenameDialog.h"
+#include "template_editor/TemplateForm.h"
 
 #include <QApplication>
 
@@ -36,6 +37,7 @@ int main(int argc, char* argv[]) {
     TNameMacroDialog nameMacro(&mainForm);
     TDatasheetPathDialog datasheetPath(&mainForm);
     TNumberOutDialog numberOut(&mainForm);
+    TTemplateForm templateEditor(&mainForm);
     THelpWindow helpWindow;
 
     mainForm.SetCommandLine(QApplication::arguments().mid(1));

@@ -173,7 +173,8 @@ void TMainForm::CreateActions() {
          &F::MenuGridSetupClick},
 
         {nullptr, "ToolsLogicHistory", "Logic &History...", nullptr, nullptr, kNoIcon, false, nullptr},
-        {nullptr, "ToolsTemplateEditor", "&Template Editor...", nullptr, nullptr, kNoIcon, false, nullptr},
+        {nullptr, "ToolsTemplateEditor", "&Template Editor...", nullptr, nullptr, kNoIcon, false,
+         &F::ToolsTemplateEditorClick},
         {nullptr, "OptionsAttachDatasheet", "&Attach Datasheet...", nullptr, nullptr, kNoIcon, false,
          &F::OptionsAttachDatasheetClick},
         {nullptr, "OptionsNameMacro", "&Name Macro...", nullptr, nullptr, kNoIcon, false,
@@ -205,7 +206,7 @@ void TMainForm::CreateActions() {
     m_menuRedo->setShortcuts(
         {QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
     m_editActions = {m_speedCut, m_speedCopy, m_speedPaste};
-    m_laterActions = {Action("ToolsLogicHistory"), Action("ToolsTemplateEditor")};
+    m_laterActions = {Action("ToolsLogicHistory")};
 
     m_menuClockSpeed = new QMenu(QStringLiteral("&Clock Speed"), this);
     m_menuClockSpeed->setObjectName(QStringLiteral("MenuClockSpeed"));
@@ -405,6 +406,7 @@ void TMainForm::UpdateActions() {
     RefreshClipboardButtons();
     UpdatePrintCommands();
     MenuOptionsClick();
+    MenuToolsClick();
     m_speedSave->setEnabled(true);
     m_speedCloseMacro->setVisible(CircuitCanvas->MacroOpen());
 }
