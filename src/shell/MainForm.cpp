@@ -54,6 +54,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     connect(CircuitCanvas, &TDigitalDrawing::OnMouseMove, this, &TMainForm::DrawingMouseMove);
     connect(CircuitCanvas, &TDigitalDrawing::OnObjectSelected, this, &TMainForm::RefreshClipboardButtons);
     connect(CircuitCanvas, &TDigitalDrawing::OnObjectDeSelected, this, &TMainForm::RefreshClipboardButtons);
+    connect(CircuitCanvas, &TDigitalDrawing::OnObjectSelected, this, &TMainForm::MenuToolsClick);
     connect(CircuitCanvas, &TDigitalDrawing::OnObjectDblClick, this, &TMainForm::DrawingObjectDblClick);
     connect(CircuitCanvas, &TDigitalDrawing::OnCircuitReplaced, this, &TMainForm::HistoryDevicesChanged);
     qApp->installEventFilter(this);
@@ -453,6 +454,7 @@ void TMainForm::FormShow() {
     ReadSettings();
     CircuitCanvas->SetSelectMode(m_speedPointer->isChecked());
     ConnectWindows();
+    MenuToolsClick();
     UpdatePrintCommands();
     OpenFromCommandLine();
 }
