@@ -4,6 +4,8 @@
 #include "canvas/DigitalHandles.h"
 #include "model/Connect.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPolygon>
@@ -60,6 +62,9 @@ TDigitalDrawing::TDigitalDrawing(QWidget* parent)
         if (TGraphicObject* selected = Handles->Selected())
             emit OnObjectDblClick(selected);
     });
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+            &TDigitalDrawing::SystemClipboardChanged);
+    SystemClipboardChanged();
     ResetHistory();
 }
 

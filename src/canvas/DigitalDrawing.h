@@ -230,6 +230,7 @@ private:
     void RestoreCircuit(const QByteArray& bytes);
     // Starts the edit history again from the circuit as it is.
     void ResetHistory();
+    void SystemClipboardChanged();
     // The position of each open level in its parent's devices, root first.
     std::vector<int> OpenPath() const;
 
@@ -255,6 +256,7 @@ private:
 
     std::unique_ptr<TMacro> m_root;
     std::unique_ptr<TMacro> m_retired; // a replaced circuit, freed by the event loop
+    bool m_clipboardHoldsCircuit = false;
     TUndoStack m_undo;
     QString m_pendingEdit; // recorded once the wire being drawn is finished or abandoned
     // The picture of the visible area. m_fresh holds areas drawn into it that the window does not

@@ -62,7 +62,13 @@ bool TDigitalDrawing::CanCopy() {
 }
 
 bool TDigitalDrawing::CanPaste() const {
-    return !ClipboardMacro->IsEmpty() || !SystemClipboardBytes().isEmpty();
+    return !ClipboardMacro->IsEmpty() || m_clipboardHoldsCircuit;
+}
+
+void TDigitalDrawing::SystemClipboardChanged() {
+    // Asking another program's clipboard for its formats may wait on that program: once per change.
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    m_clipboardHoldsCircuit = mime && mime->hasFormat(QString::fromLatin1(kClipboardMimeType));
 }
 
 bool TDigitalDrawing::SingleObjectSelected() const {

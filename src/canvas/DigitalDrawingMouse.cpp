@@ -16,15 +16,6 @@ namespace {
 constexpr TPinKind kOutputKind = TPinKind::Output;
 const char* const kTwoOutputsText = "Unable to connect two outputs";
 
-// Both sides of a link between a wire end and a pin or joint.
-void Connect(TWire* wire, TGraphicObject* end) {
-    wire->Attach(end);
-    if (auto* pin = KindCast<TPin>(end))
-        pin->AttachWire(wire);
-    else if (auto* solder = KindCast<TSolder>(end))
-        solder->AttachWire(wire);
-}
-
 QRect RubberLineRect(QPoint a, QPoint b) {
     return QRect(a, b).normalized().adjusted(-1, -1, 2, 2);
 }
@@ -116,14 +107,10 @@ bool TDigitalDrawing::WiringDown(QPoint at, QPoint keep) {
     if (auto* wire = KindCast<TWire>(macro->HitChild)) {
         bool refuse = false;
         if (Drawing && NewWire) {
-            macro->ClearVisited(false);
-            if (TPin* a = wire->FindPin(kOutputKind)) {
-                macro->ClearVisited(false);
-                TPin* b = NewWire->FindPin(kOutputKind);
+            if (TPin* a = wire->SearchNet(kOutputKind)) {
+                TPin* b = NewWire->SearchNet(kOutputKind);
                 refuse = b && b != a;
             }
-            NewWire->Visited = false;
-            macro->ClearVisited(false);
         }
         if (refuse) {
             RefuseConnection(keep);
@@ -139,7 +126,7 @@ bool TDigitalDrawing::WiringDown(QPoint at, QPoint keep) {
     if (!Drawing) {
         NewWire = std::make_unique<TWire>();
         Drawing = true;
-        Connect(NewWire.get(), pin);
+        NewWire->Connect(pin);
         LastPoint = pin->RoundedCentre();
         MousePoint = LastPoint;
         SetModified(true);
@@ -148,11 +135,7 @@ bool TDigitalDrawing::WiringDown(QPoint at, QPoint keep) {
     if (!NewWire)
         return true;
     if (pin->Kind == kOutputKind) {
-        macro->ClearVisited(false);
-        const bool refuse = NewWire->FindPin(kOutputKind) != nullptr;
-        NewWire->Visited = false;
-        macro->ClearVisited(false);
-        if (refuse) {
+        if (NewWire->SearchNet(kOutputKind)) {
             RefuseConnection(keep);
             return false;
         }
@@ -171,7 +154,7 @@ void TDigitalDrawing::RefuseConnection(QPoint keep) {
 void TDigitalDrawing::FinishWireAtPin(TPin* pin) {
     if (!NewWire || !pin || pin->Wire)
         return;
-    Connect(NewWire.get(), pin);
+    NewWire->Connect(pin);
     NewWire->AddPoint(LastPoint);
     InvalidateRubberLine();
     TWire* wire = NewWire.release();
@@ -205,13 +188,13 @@ void TDigitalDrawing::JoinWire(TWire* wire) {
     joint->UpdateVertices();
     macro->Solders->AddChild(joint);
     InvalidateRect(joint->GetBounds().ToQRect());
-    Connect(first, joint);
-    Connect(second, joint);
+    first->Connect(joint);
+    second->Connect(joint);
 
     if (Drawing && NewWire) {
         NewWire->AddPoint(LastPoint);
         InvalidateRubberLine();
-        Connect(NewWire.get(), joint);
+        NewWire->Connect(joint);
         TWire* finished = NewWire.release();
         macro->Wires->AddChild(finished);
         InvalidateRect(finished->GetBounds().ToQRect());
@@ -224,7 +207,7 @@ void TDigitalDrawing::JoinWire(TWire* wire) {
     }
     NewWire = std::make_unique<TWire>();
     Drawing = true;
-    Connect(NewWire.get(), joint);
+    NewWire->Connect(joint);
     MousePoint = LastPoint;
 }
 

@@ -82,8 +82,13 @@ void TDigitalHandles::HideSelection() {
     Items->Children->Clear();
     Group->Children->Clear();
     VertexEditing = false;
+    // A drag cut short (a deletion or an undo under the mouse) reports nothing when it ends.
     Pressed = false;
     VertexDragging = false;
+    Moved = false;
+    Sized = false;
+    Rotated = false;
+    VertexMoved = false;
 }
 
 void TDigitalHandles::SetVertexEditing(bool on) {

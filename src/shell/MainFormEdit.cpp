@@ -149,11 +149,15 @@ void TMainForm::DrawingMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers s
 }
 
 void TMainForm::SetStatusHint(const QString& text) {
-    statusBar()->setStyleSheet(QStringLiteral("color: red"));
-    if (text.isEmpty())
+    // Every mouse move over the canvas lands here: only a change of text is worth the work.
+    if (statusBar()->currentMessage() == text)
+        return;
+    if (text.isEmpty()) {
         statusBar()->clearMessage();
-    else
-        statusBar()->showMessage(text);
+        return;
+    }
+    statusBar()->setStyleSheet(QStringLiteral("color: red"));
+    statusBar()->showMessage(text);
 }
 
 void TMainForm::DrawingMouseMove(Qt::KeyboardModifiers, int, int) {

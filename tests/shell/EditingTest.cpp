@@ -24,6 +24,7 @@
 #include <QMimeData>
 #include <QRadioButton>
 #include <QSettings>
+#include <QStatusBar>
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
@@ -226,6 +227,8 @@ TEST_F(EditingTest, WiringRefusesTwoOutputsAndEndsOnATagWithTheRightButton) {
     Wire(PinAt(first, 0), PinAt(sink, 1));
     // From the second output onto the first output's wire, then onto the first output itself.
     WireTool();
+    QTest::mouseMove(canvas, PinAt(second, 0));
+    EXPECT_EQ(form->statusBar()->currentMessage(), "Use the left mouse button to begin wiring");
     Click(PinAt(second, 0));
     const int points = canvas->NewWire->PointCount();
     Click(Along(PinAt(first, 0), PinAt(sink, 1), 0.5));

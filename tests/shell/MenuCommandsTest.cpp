@@ -6,27 +6,36 @@
 #include "canvas/UserDialogs.h"
 #include "model/CircuitFile.h"
 #include "model/Gates.h"
+#include "shell/AboutBox.h"
+#include "shell/GridSetupDialog.h"
+#include "shell/HelpWindow.h"
 #include "shell/MainForm.h"
+#include "shell/NameMacroDialog.h"
 #include "shell/PartsCentre.h"
 
 #include <QAction>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QSettings>
+#include <QSpinBox>
 #include <QTest>
 #include <QUrl>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <unistd.h>
 
 namespace {
 
-// A shown main window whose message boxes and file dialogs are answered from queues; an empty
-// queue answers Ok or cancels the dialog.
-class FileCommandsTest : public ::testing::Test {
+// The main window with the windows its File, View, Options and Help commands use. Message boxes
+// and file dialogs are answered from queues (an empty queue answers Ok or cancels); a modal dialog
+// is shown and handed to Drive, which works its controls as a user would.
+class MenuCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         QSettings().clear();
@@ -40,7 +49,20 @@ protected:
             QStringList& queue = save ? files : opened;
             return queue.isEmpty() ? QString() : queue.takeFirst();
         };
+        TUserDialogs::DialogHook = [this](QDialog* dialog) {
+            dialog->show();
+            dialog->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
+            Drive(dialog);
+            const bool accepted = dialog->result() == QDialog::Accepted && !dialog->isVisible();
+            dialog->hide();
+            return accepted;
+        };
         form = std::make_unique<TMainForm>();
+        parts = new TPartsForm(form.get());
+        new TAboutBox(form.get());
+        new TGridSetupDialog(form.get());
+        new TNameMacroDialog(form.get());
         form->show();
         form->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
@@ -50,13 +72,9 @@ protected:
         form.reset();
         TUserDialogs::MessageHook = nullptr;
         TUserDialogs::FileHook = nullptr;
+        TUserDialogs::DialogHook = nullptr;
         QSettings().clear();
     }
-
-    struct TRequest {
-        bool Save;
-        TUserDialogs::TFileRequest Request;
-    };
 
     QAction* Act(const char* name) {
         QAction* action = form->findChild<QAction*>(QString::fromLatin1(name));
@@ -66,14 +84,24 @@ protected:
     void Keys(const char* sequence) {
         QTest::keySequence(form.get(), QKeySequence(QString::fromLatin1(sequence)));
     }
+    void OpenMenu(const char* name) {
+        emit form->findChild<QMenu*>(QString::fromLatin1(name))->aboutToShow();
+    }
+    template <class T> static T* Control(QWidget* dialog, const char* name) {
+        T* control = dialog->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(control, nullptr) << name;
+        return control;
+    }
+    static void Click(QWidget* dialog, const char* name) {
+        QTest::mouseClick(Control<QWidget>(dialog, name), Qt::LeftButton, {}, QPoint(5, 5));
+    }
     // A circuit file of the given number of gates.
     QString Circuit(const QString& name, int gates = 1) {
         TTestCircuit circuit;
         for (int i = 0; i < gates; ++i)
             circuit.Add<T2AndGate>(50 + 100 * i, 50);
-        const QString path = dir.filePath(name);
-        WriteCircuit(path, circuit.Root, QString());
-        return path;
+        WriteCircuit(dir.filePath(name), circuit.Root, QString());
+        return dir.filePath(name);
     }
     // Places a gate the way an edit command does.
     void Edit() {
@@ -83,19 +111,20 @@ protected:
     }
     int Devices() const { return canvas->CurrentMacro->Devices->ChildCount(); }
     static int DevicesIn(const QString& path) { return ReadCircuit(path).Root->Devices->ChildCount(); }
-    void OpenMenu(const char* name) {
-        auto* menu = form->findChild<QMenu*>(QString::fromLatin1(name));
-        ASSERT_NE(menu, nullptr) << name;
-        emit menu->aboutToShow();
-    }
 
     std::unique_ptr<TMainForm> form;
+    TPartsForm* parts = nullptr;
     TDigitalDrawing* canvas = nullptr;
     QList<QMessageBox::StandardButton> answers;
     QStringList files;  // answers of the save dialog
     QStringList opened; // and of the open dialog
     QStringList messages;
+    struct TRequest {
+        bool Save;
+        TUserDialogs::TFileRequest Request;
+    };
     std::vector<TRequest> requests;
+    std::function<void(QDialog*)> Drive = [](QDialog*) {};
     QTemporaryDir dir;
 };
 
@@ -104,24 +133,19 @@ const QString kLevel =
     QStringLiteral("This action will save to file the circuit at its current level, not its "
                    "root level.  Do you want to proceed?");
 
-// A new user's round: save a new circuit, save again, start anew, open it through the dialog, save it
-// elsewhere and open it again through Reopen.
-TEST_F(FileCommandsTest, SaveNewOpenSaveAsAndReopen) {
+// A new user's round: save a new circuit, save again, start anew, open it through the dialog and
+// save it elsewhere.
+TEST_F(MenuCommandsTest, SaveNewOpenAndSaveAs) {
     Edit();
     files = {dir.filePath("first.tvm")};
     Keys("Ctrl+S");
     ASSERT_EQ(requests.size(), 1u);
     const TUserDialogs::TFileRequest& save = requests[0].Request;
-    EXPECT_TRUE(requests[0].Save);
-    EXPECT_EQ(save.Title, "Save Circuit");
-    EXPECT_EQ(save.InitialName, "Macro");
-    EXPECT_EQ(save.Folder, form->HomeFolder);
-    EXPECT_EQ(save.Filter, "Macro Files (*.tvm)");
-    EXPECT_EQ(save.DefaultSuffix, "tvm");
-    EXPECT_TRUE(save.ConfirmOverwrite);
+    EXPECT_EQ(QStringList({save.Title, save.InitialName, save.Folder, save.Filter, save.DefaultSuffix}),
+              QStringList({"Save Circuit", "Macro", form->HomeFolder, "Macro Files (*.tvm)", "tvm"}));
+    EXPECT_TRUE(requests[0].Save && save.ConfirmOverwrite);
     EXPECT_EQ(form->windowTitle(), "Tessivar - first");
     EXPECT_FALSE(canvas->Modified);
-    EXPECT_TRUE(form->FileHistory.isEmpty()) << "saving never adds to the history";
 
     Edit();
     Keys("Ctrl+S");
@@ -132,7 +156,6 @@ TEST_F(FileCommandsTest, SaveNewOpenSaveAsAndReopen) {
     EXPECT_TRUE(messages.isEmpty()) << "nothing to ask about an unchanged circuit";
     EXPECT_EQ(form->windowTitle(), "Tessivar - Untitled");
     EXPECT_EQ(Devices(), 0);
-    EXPECT_TRUE(canvas->FileName.isEmpty());
     EXPECT_FALSE(canvas->CanUndo());
 
     Edit();
@@ -141,50 +164,36 @@ TEST_F(FileCommandsTest, SaveNewOpenSaveAsAndReopen) {
     Keys("Ctrl+O");
     EXPECT_EQ(messages, QStringList{kChanged});
     ASSERT_EQ(requests.size(), 2u);
-    EXPECT_FALSE(requests[1].Save);
-    EXPECT_EQ(requests[1].Request.Title, "Open Circuit");
-    EXPECT_EQ(requests[1].Request.Folder, form->HomeFolder);
-    EXPECT_EQ(requests[1].Request.Filter, "Macro Files (*.tvm)");
+    const TUserDialogs::TFileRequest& open = requests[1].Request;
+    EXPECT_EQ(QStringList({open.Title, open.Folder, open.Filter}),
+              QStringList({"Open Circuit", form->HomeFolder, "Macro Files (*.tvm)"}));
     EXPECT_EQ(Devices(), 2);
     EXPECT_EQ(form->windowTitle(), "Tessivar - first");
     EXPECT_EQ(form->FileHistory, QStringList{dir.filePath("first.tvm")});
-    EXPECT_FALSE(canvas->Modified);
-    EXPECT_FALSE(canvas->CanUndo()) << "the history of the replaced circuit is gone";
+    EXPECT_FALSE(canvas->Modified || canvas->CanUndo());
 
-    // Save As always asks, starting where the last file was opened.
+    // Save As always asks, starting where the last file was opened; later the save dialog opens
+    // where the user last saved, the open dialog where they last opened.
     ASSERT_TRUE(QDir(dir.path()).mkdir("sub"));
     files = {dir.filePath("sub/second.tvm")};
     Act("MenuSaveAs")->trigger();
-    ASSERT_EQ(requests.size(), 3u);
-    EXPECT_EQ(requests[2].Request.Folder, dir.path());
-    EXPECT_EQ(requests[2].Request.InitialName, "Macro");
     EXPECT_EQ(form->windowTitle(), "Tessivar - second");
     EXPECT_EQ(DevicesIn(dir.filePath("sub/second.tvm")), 2);
-
-    Keys("Ctrl+N");
-    OpenMenu("MenuFile");
-    QAction* first = Act("ReopenFile1");
-    EXPECT_TRUE(first->isVisible());
-    EXPECT_EQ(first->text(), dir.filePath("first.tvm"));
-    first->trigger();
-    EXPECT_EQ(canvas->FileName, dir.filePath("first.tvm"));
-    EXPECT_EQ(form->windowTitle(), "Tessivar - first");
-
-    // The save dialog opens where the user last saved, the open dialog where they last opened.
     Edit();
     canvas->FileName.clear();
     files = {dir.filePath("third.tvm")};
     Keys("Ctrl+S");
     Keys("Ctrl+O");
     ASSERT_EQ(requests.size(), 5u);
+    EXPECT_EQ(requests[2].Request.Folder, dir.path());
     EXPECT_EQ(requests[3].Request.Folder, dir.filePath("sub"));
     EXPECT_EQ(requests[4].Request.Folder, dir.path());
+    EXPECT_EQ(form->FileHistory.size(), 1) << "saving never adds to the history";
 }
 
-TEST_F(FileCommandsTest, HistoryKeepsFiveAndReopenMovesToTheFront) {
+TEST_F(MenuCommandsTest, HistoryKeepsFiveAndReopenMovesToTheFront) {
     OpenMenu("MenuFile");
     EXPECT_FALSE(form->findChild<QMenu*>("MenuReopen")->menuAction()->isEnabled());
-
     QStringList paths;
     for (const char* name : {"a", "b", "c", "d", "e", "f"}) {
         paths << Circuit(QString::fromLatin1(name) + ".tvm");
@@ -195,8 +204,7 @@ TEST_F(FileCommandsTest, HistoryKeepsFiveAndReopenMovesToTheFront) {
 
     OpenMenu("MenuFile");
     EXPECT_TRUE(form->findChild<QMenu*>("MenuReopen")->menuAction()->isEnabled());
-    for (int i = 1; i <= 5; ++i)
-        EXPECT_TRUE(Act(qPrintable(QStringLiteral("ReopenFile%1").arg(i)))->isVisible()) << i;
+    EXPECT_TRUE(Act("ReopenFile5")->isVisible());
     EXPECT_FALSE(Act("ReopenFile6")->isVisible());
     Act("ReopenFile3")->trigger();
     EXPECT_EQ(canvas->FileName, paths[3]);
@@ -212,80 +220,45 @@ TEST_F(FileCommandsTest, HistoryKeepsFiveAndReopenMovesToTheFront) {
     Act("ReopenFile1")->trigger();
     EXPECT_EQ(canvas->FileName, amp);
     EXPECT_EQ(form->windowTitle(), "Tessivar - R&D");
-
-    // A file gone since is reported, leaves the circuit and title, and still moves to the front.
-    QFile::remove(paths[2]);
-    OpenMenu("MenuFile");
-    Act("ReopenFile5")->trigger();
-    EXPECT_EQ(messages, QStringList{"Unable to locate the Tessivar file 'c.tvm'"});
-    EXPECT_EQ(canvas->FileName, amp);
-    EXPECT_EQ(form->windowTitle(), "Tessivar - R&D");
-    EXPECT_EQ(form->FileHistory.constFirst(), paths[2]);
 }
 
 // Every command that replaces or closes a changed circuit asks first, and whatever does not end in
 // a saved file (Cancel, a cancelled save dialog, a failed save) leaves the circuit, the title and
 // the history as they were.
-enum class TCommand { New, Open, Reopen, Close };
-
-class UnsavedChangesTest : public FileCommandsTest, public ::testing::WithParamInterface<TCommand> {
+class UnsavedChangesTest : public MenuCommandsTest, public ::testing::WithParamInterface<std::string> {
 protected:
     void Run() {
-        switch (GetParam()) {
-        case TCommand::New:
+        if (GetParam() == "New")
             Act("SpeedNew")->trigger();
-            break;
-        case TCommand::Open:
+        if (GetParam() == "Open") {
             opened = {target};
             Act("SpeedOpen")->trigger();
-            break;
-        case TCommand::Reopen:
-            form->ReopenFile(target);
-            break;
-        case TCommand::Close:
-            form->close();
-            break;
         }
+        if (GetParam() == "PartsCentre")
+            emit parts->OnOpenMacro(target);
+        if (GetParam() == "Close")
+            form->close();
         files.clear();
         opened.clear();
     }
-    bool Done() const {
-        switch (GetParam()) {
-        case TCommand::New:
-            return Devices() == 0 && !canvas->Modified;
-        case TCommand::Open:
-        case TCommand::Reopen:
-            return canvas->FileName == target;
-        case TCommand::Close:
-            return !form->isVisible();
-        }
-        return false;
-    }
     void ExpectKept(const char* why) {
-        EXPECT_TRUE(canvas->Modified) << why;
+        EXPECT_TRUE(canvas->Modified && form->isVisible()) << why;
         EXPECT_EQ(Devices(), 2) << why;
-        EXPECT_EQ(form->windowTitle(), title) << why;
-        EXPECT_EQ(form->FileHistory, history) << why;
-        EXPECT_TRUE(form->isVisible()) << why;
+        EXPECT_EQ(form->windowTitle(), "Tessivar - Untitled") << why;
+        EXPECT_EQ(form->FileHistory, QStringList{"older.tvm"}) << why;
         EXPECT_FALSE(QSettings().childGroups().contains("Window")) << why << ": no settings stored";
     }
-
     QString target;
-    QString title;
-    QStringList history;
 };
 
 TEST_P(UnsavedChangesTest, ProceedOnlyOnceTheChangesAreSavedOrGivenUp) {
     target = Circuit("other.tvm", 3);
-    form->AddToHistory(dir.filePath("older.tvm"));
-    history = form->FileHistory;
+    form->AddToHistory(QStringLiteral("older.tvm"));
     Edit();
     Edit();
-    title = form->windowTitle();
 
     answers = {QMessageBox::Cancel};
     Run();
-    EXPECT_EQ(messages, QStringList{kChanged});
     EXPECT_TRUE(requests.empty());
     ExpectKept("Cancel");
 
@@ -299,61 +272,40 @@ TEST_P(UnsavedChangesTest, ProceedOnlyOnceTheChangesAreSavedOrGivenUp) {
     const QString unwritable = dir.filePath("missing/kept.tvm");
     answers = {QMessageBox::Yes};
     files = {unwritable};
-    messages.clear();
     Run();
-    ASSERT_EQ(messages.size(), 2);
-    EXPECT_TRUE(messages[1].contains(unwritable) && messages[1].contains("No such file or directory"))
-        << messages[1].toStdString();
+    ASSERT_EQ(messages.size(), 4);
+    EXPECT_EQ(messages[0], kChanged);
+    EXPECT_TRUE(messages[3].contains(unwritable) && messages[3].contains("No such file or directory"))
+        << messages[3].toStdString();
     ExpectKept("save failed");
     EXPECT_TRUE(canvas->FileName.isEmpty());
 
-    const QString saved = dir.filePath("saved.tvm");
     answers = {QMessageBox::Yes};
-    files = {saved};
+    files = {dir.filePath("saved.tvm")};
     Run();
-    EXPECT_EQ(DevicesIn(saved), 2);
-    EXPECT_TRUE(Done());
-}
-
-TEST_P(UnsavedChangesTest, NoGivesTheChangesUp) {
-    target = Circuit("other.tvm", 3);
-    Edit();
-    answers = {QMessageBox::No};
-    Run();
-    EXPECT_TRUE(requests.size() == (GetParam() == TCommand::Open ? 1u : 0u));
-    EXPECT_TRUE(Done());
-}
-
-std::string CommandName(const ::testing::TestParamInfo<TCommand>& info) {
-    switch (info.param) {
-    case TCommand::New:
-        return "New";
-    case TCommand::Open:
-        return "Open";
-    case TCommand::Reopen:
-        return "Reopen";
-    case TCommand::Close:
-        return "Close";
-    }
-    return {};
+    EXPECT_EQ(DevicesIn(dir.filePath("saved.tvm")), 2);
+    if (GetParam() == "Close")
+        EXPECT_FALSE(form->isVisible());
+    else if (GetParam() == "New")
+        EXPECT_EQ(Devices(), 0);
+    else
+        EXPECT_EQ(canvas->FileName, target);
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, UnsavedChangesTest,
-                         ::testing::Values(TCommand::New, TCommand::Open, TCommand::Reopen, TCommand::Close),
-                         CommandName);
+                         ::testing::Values("New", "Open", "PartsCentre", "Close"),
+                         [](const ::testing::TestParamInfo<std::string>& command) { return command.param; });
 
 // Saving while a macro is opened in place writes that level, after a warning, always through the
 // dialog; a new circuit starts at the root again.
-TEST_F(FileCommandsTest, SavingAnOpenLevelAsksAndAlwaysShowsTheDialog) {
-    TTestCircuit circuit(canvas->CurrentMacro);
-    TMacro* macro = circuit.AddInverterMacro(200, 200);
+TEST_F(MenuCommandsTest, SavingAnOpenLevelAsksAndAlwaysShowsTheDialog) {
+    TMacro* macro = TTestCircuit(canvas->CurrentMacro).AddInverterMacro(200, 200);
     canvas->SetModified(true);
     files = {dir.filePath("outer.tvm")};
     Keys("Ctrl+S");
     canvas->Handles->SelectObject(macro);
     Act("PopEditMacro")->trigger();
     ASSERT_TRUE(canvas->MacroOpen());
-    EXPECT_TRUE(Act("SpeedCloseMacro")->isVisible());
     requests.clear();
 
     answers = {QMessageBox::No};
@@ -375,8 +327,7 @@ TEST_F(FileCommandsTest, SavingAnOpenLevelAsksAndAlwaysShowsTheDialog) {
     answers = {QMessageBox::Yes, QMessageBox::No};
     Keys("Ctrl+N");
     EXPECT_EQ(messages, QStringList({kChanged, kLevel}));
-    EXPECT_TRUE(canvas->MacroOpen());
-    EXPECT_TRUE(canvas->Modified);
+    EXPECT_TRUE(canvas->MacroOpen() && canvas->Modified);
 
     answers = {QMessageBox::No};
     Keys("Ctrl+N");
@@ -387,7 +338,7 @@ TEST_F(FileCommandsTest, SavingAnOpenLevelAsksAndAlwaysShowsTheDialog) {
 }
 
 // A folder that refuses new files: the user learns which file and why, and nothing passes for saved.
-TEST_F(FileCommandsTest, SaveIntoAReadOnlyFolderSaysWhichFileAndWhy) {
+TEST_F(MenuCommandsTest, SaveIntoAReadOnlyFolderSaysWhichFileAndWhy) {
     // Root may write into any folder of a disk; the kernel's own folder refuses even root.
     QString folder = QStringLiteral("/sys");
     if (geteuid() != 0) {
@@ -396,69 +347,130 @@ TEST_F(FileCommandsTest, SaveIntoAReadOnlyFolderSaysWhichFileAndWhy) {
         ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
     }
     Edit();
-    const QString path = folder + "/circuit.tvm";
-    files = {path};
+    const QString prefix = "Cannot write '" + folder + "/circuit.tvm': ";
+    files = {folder + "/circuit.tvm"};
     Keys("Ctrl+S");
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].startsWith("Cannot write '" + path + "': ")) << messages[0].toStdString();
-    EXPECT_GT(messages[0].size(), ("Cannot write '" + path + "': ").size());
+    EXPECT_TRUE(messages[0].startsWith(prefix) && messages[0].size() > prefix.size())
+        << messages[0].toStdString();
     EXPECT_EQ(form->windowTitle(), "Tessivar - Untitled");
     EXPECT_TRUE(canvas->Modified);
-    EXPECT_FALSE(QFileInfo::exists(path));
 }
 
-// The parts centre's open goes the same way as Reopen.
-TEST_F(FileCommandsTest, PartsCentreOpensThroughTheReopenPath) {
-    form.reset();
-    form = std::make_unique<TMainForm>();
-    auto* parts = new TPartsForm(form.get());
-    form->show();
-    canvas = form->CircuitCanvas;
-    const QString path = Circuit("part.tvm", 2);
-    Edit();
-    answers = {QMessageBox::Cancel};
-    emit parts->OnOpenMacro(path);
-    EXPECT_EQ(messages, QStringList{kChanged});
-    EXPECT_TRUE(canvas->FileName.isEmpty());
-    answers = {QMessageBox::No};
-    emit parts->OnOpenMacro(path);
-    EXPECT_EQ(canvas->FileName, path);
-    EXPECT_EQ(form->FileHistory, QStringList{path});
-}
-
-TEST_F(FileCommandsTest, DroppedCircuitFileOpensAsReopenWould) {
-    const QString path = Circuit("dropped.TVM", 2);
+TEST_F(MenuCommandsTest, DroppedCircuitFileOpensAsReopenWould) {
     auto drop = [this](const QString& file) {
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(file)});
-        const QPoint at = form->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(form.get(), &enter);
-        if (enter.isAccepted()) {
-            QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent dropped(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        if (enter.isAccepted())
             QCoreApplication::sendEvent(form.get(), &dropped);
-        }
         QCoreApplication::processEvents();
         return enter.isAccepted();
     };
-
-    QFile text(dir.filePath("notes.txt"));
-    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-    text.close();
     Edit();
-    EXPECT_FALSE(drop(text.fileName()));
+    EXPECT_FALSE(drop(dir.filePath("notes.txt")));
     EXPECT_TRUE(messages.isEmpty());
-
-    answers = {QMessageBox::Cancel};
+    const QString path = Circuit("dropped.TVM", 2);
+    answers = {QMessageBox::No};
     EXPECT_TRUE(drop(path));
     EXPECT_EQ(messages, QStringList{kChanged});
-    EXPECT_TRUE(canvas->Modified);
-
-    answers = {QMessageBox::No};
-    drop(path);
     EXPECT_EQ(canvas->FileName, path);
-    EXPECT_EQ(Devices(), 2);
     EXPECT_EQ(form->FileHistory, QStringList{path});
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Small dialogs
+
+TEST_F(MenuCommandsTest, GridSetupShowsTheDotDistanceAndChangesTheGridOnlyOnOk) {
+    TGrid grid = canvas->Grid;
+    grid.SnapSize = 10;
+    grid.DisplaySize = 3;
+    grid.AngleStep = 15;
+    canvas->SetGrid(grid);
+    Drive = [](QDialog* dialog) {
+        auto* gridSize = Control<QSpinBox>(dialog, "GridUpDown");
+        auto* display = Control<QSpinBox>(dialog, "DisplayUpDown");
+        EXPECT_EQ(display->text(), "30") << "ten pixels between grid points, a dot on every third";
+        EXPECT_EQ(Control<QSpinBox>(dialog, "RotationUpDown")->text(), "15");
+        QTest::keyClick(gridSize, Qt::Key_Up);
+        EXPECT_EQ(gridSize->text(), "15");
+        EXPECT_EQ(display->text(), "45");
+        QTest::keyClick(display, Qt::Key_Down);
+        EXPECT_EQ(display->text(), "30");
+        Click(dialog, "CheckSnapToGrid");
+        Click(dialog, "ButtonOk");
+    };
+    Act("MenuGridSetup")->trigger();
+    EXPECT_EQ(canvas->Grid.SnapSize, 15);
+    EXPECT_EQ(canvas->Grid.DisplaySize, 2);
+    EXPECT_EQ(canvas->Grid.AngleStep, 15);
+    EXPECT_FALSE(canvas->Grid.Snap);
+    EXPECT_TRUE(canvas->Grid.ShowGrid);
+
+    // A pitch beyond the dialog's range arrives at its nearest limit; Cancel changes nothing.
+    grid = canvas->Grid;
+    grid.SnapSize = 70;
+    canvas->SetGrid(grid);
+    Drive = [](QDialog* dialog) {
+        EXPECT_EQ(Control<QSpinBox>(dialog, "GridUpDown")->text(), "60");
+        Click(dialog, "CheckShowGrid");
+        Click(dialog, "ButtonCancel");
+    };
+    Act("MenuGridSetup")->trigger();
+    EXPECT_EQ(canvas->Grid.SnapSize, 70);
+    EXPECT_TRUE(canvas->Grid.ShowGrid);
+}
+
+TEST_F(MenuCommandsTest, NameMacroKeepsTheNameOnOneLineAndSavesIt) {
+    canvas->MacroName = QStringLiteral("Old");
+    Drive = [](QDialog* dialog) {
+        auto* box = Control<QPlainTextEdit>(dialog, "EditMacroName");
+        EXPECT_EQ(box->toPlainText(), "Old");
+        EXPECT_EQ(dialog->focusWidget(), box);
+        box->selectAll();
+        QTest::keyClicks(box, "Adder");
+        QTest::keyClick(box, Qt::Key_Return);
+        QTest::keyClick(box, Qt::Key_Enter);
+        EXPECT_TRUE(dialog->isVisible()) << "return does not close the dialog";
+        QTest::keyClicks(box, " 4");
+        Click(dialog, "ButtonOk");
+    };
+    Act("OptionsNameMacro")->trigger();
+    EXPECT_EQ(canvas->MacroName, "Adder 4");
+    files = {dir.filePath("adder.tvm")};
+    Keys("Ctrl+S");
+    EXPECT_EQ(ReadCircuitHeader(dir.filePath("adder.tvm")).Name, "Adder 4");
+
+    // Not from inside an open level: the name is the whole circuit's.
+    TMacro* macro = TTestCircuit(canvas->CurrentMacro).AddInverterMacro(300, 300);
+    canvas->Handles->SelectObject(macro);
+    Act("PopEditMacro")->trigger();
+    OpenMenu("MenuOptions");
+    EXPECT_FALSE(Act("OptionsNameMacro")->isEnabled());
+    Act("SpeedCloseMacro")->trigger();
+    OpenMenu("MenuOptions");
+    EXPECT_TRUE(Act("OptionsNameMacro")->isEnabled());
+}
+
+// The notice line opens our own page in the help window and leaves the box open; a click on the
+// picture, the version or the close corner closes it.
+TEST_F(MenuCommandsTest, AboutBoxOpensItsHelpPageAndClosesOnAClick) {
+    THelpWindow help;
+    for (const char* closer : {"Image", "Version", "CloseArea"}) {
+        Drive = [&](QDialog* dialog) {
+            EXPECT_EQ(Control<QLabel>(dialog, "Version")->text(), "Version " TESSIVAR_VERSION);
+            Click(dialog, "Notice");
+            EXPECT_TRUE(dialog->isVisible());
+            EXPECT_TRUE(help.isVisible());
+            EXPECT_EQ(help.CurrentTopic(), "about.htm");
+            Click(dialog, closer);
+            EXPECT_FALSE(dialog->isVisible()) << closer;
+        };
+        Act("MenuAbout")->trigger();
+        help.hide();
+    }
 }
 
 } // namespace
