@@ -1,6 +1,10 @@
 #include "canvas/FileStatusDialog.h"
 #include "devices/StreamClasses.h"
+#include "devices/ui/AnalyserForm.h"
 #include "devices/ui/ChangeMemoryDialog.h"
+#include "devices/ui/EditContentsDialog.h"
+#include "devices/ui/EditSequenceDialog.h"
+#include "devices/ui/EditSwitchDialog.h"
 #include "devices/ui/NumberOutDialog.h"
 #include "shell/AboutBox.h"
 #include "shell/AssociateHelpDialog.h"
@@ -28,14 +32,18 @@ int main(int argc, char* argv[]) {
     TAboutBox aboutBox(&mainForm);
     TGridSetupDialog gridSetup(&mainForm);
     TEditTextDialog editText(&mainForm);
+    TEditSequenceDialog editSequence(&mainForm);
+    TEditSwitchDialog editSwitch(&mainForm);
     TPrintPreview printPreview(&mainForm);
     TRenameDialog rename(&mainForm);
+    TAnalyserForm logicHistory(&mainForm);
     TChangeMemoryDialog changeMemory(&mainForm);
     TAssociateHelpDialog associateHelp(&mainForm);
     TFileStatusDialog fileStatus(&mainForm);
     TNameMacroDialog nameMacro(&mainForm);
     TDatasheetPathDialog datasheetPath(&mainForm);
     TNumberOutDialog numberOut(&mainForm);
+    TEditContentsDialog editContents(&mainForm);
     THelpWindow helpWindow;
 
     mainForm.SetCommandLine(QApplication::arguments().mid(1));

@@ -1,8 +1,8 @@
 // tessivar-cli run: load a circuit, preset its interactive inputs, run it and report its outputs.
 
 #include "cli/CommandLine.h"
-#include "cli/Signals.h"
-#include "cli/Vcd.h"
+#include "devices/Signals.h"
+#include "devices/Vcd.h"
 
 #include "devices/Interactive.h"
 #include "drawing/SafeFile.h"

@@ -4,6 +4,7 @@
 #include "canvas/UserDialogs.h"
 #include "drawing/Help.h"
 #include "drawing/Serialize.h"
+#include "shell/DeviceMenu.h"
 #include "shell/PartButton.h"
 
 #include <QAction>
@@ -60,6 +61,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     CreateActions();
     CreateMenus();
     CreateToolBars();
+    DeviceMenu = new TDeviceMenu(this);
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
 
     setWindowTitle(QStringLiteral("Tessivar - Untitled"));

@@ -16,6 +16,7 @@ class QMenu;
 class QScrollArea;
 class QTimer;
 class QToolBar;
+class TDeviceMenu;
 class TDigitalDrawing;
 class TGraphicObject;
 
@@ -125,6 +126,8 @@ public:
     QString HomeFolder;
     QString DatasheetPath;
     TDigitalDrawing* CircuitCanvas;
+    // The context menus of the selection; they also tie in the device windows.
+    TDeviceMenu* DeviceMenu;
     bool HalfCycleStep = true;
     QTimer* Clock;
     QScrollArea* ScrollBox;

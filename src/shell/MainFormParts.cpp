@@ -7,6 +7,7 @@
 #include "shell/DataFolders.h"
 #include "shell/DatasheetPathDialog.h"
 #include "shell/Datasheets.h"
+#include "shell/DeviceMenu.h"
 #include "shell/MainForm.h"
 #include "shell/PartsCentre.h"
 #include "shell/PrintPreviewForm.h"
@@ -17,6 +18,7 @@
 
 void TMainForm::ConnectWindows() {
     addAction(Action("ContextHelp"));
+    DeviceMenu->ConnectWindows();
     if (TPartsForm* parts = TPartsForm::Instance()) {
         parts->SetRootFolder(PartsCentreRoot());
         parts->setGeometry(PartsCentre.Left, PartsCentre.Top, PartsCentre.Width, PartsCentre.Height);
@@ -37,6 +39,7 @@ void TMainForm::ConnectWindows() {
 }
 
 void TMainForm::TakeWindowPlacements() {
+    DeviceMenu->TakePlacement();
     if (TPartsForm* parts = TPartsForm::Instance()) {
         const QRect placement = parts->geometry();
         PartsCentre.Left = placement.left();

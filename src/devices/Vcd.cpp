@@ -1,4 +1,4 @@
-#include "cli/Vcd.h"
+#include "devices/Vcd.h"
 
 #include "devices/OutputDevice.h"
 
@@ -45,12 +45,13 @@ QString VcdName(const QString& name) {
     return safe;
 }
 
-TVcdWriter::TVcdWriter(QIODevice& device, const std::vector<TSignal>& signalList, const QString& scope)
+TVcdWriter::TVcdWriter(QIODevice& device, const std::vector<TSignal>& signalList, const QString& scope,
+                       const QString& program)
     : m_device(device), m_signals(signalList), m_last(signalList.size()) {
-    Write(QStringLiteral("$version tessivar-cli $end\n"
+    Write(QStringLiteral("$version %1 $end\n"
                          "$timescale 1 ns $end\n"
-                         "$scope module %1 $end\n")
-              .arg(VcdName(scope)));
+                         "$scope module %2 $end\n")
+              .arg(program, VcdName(scope)));
     QSet<QString> used;
     for (size_t i = 0; i < m_signals.size(); ++i) {
         const TSignal& signal = m_signals[i];
@@ -67,9 +68,18 @@ TVcdWriter::TVcdWriter(QIODevice& device, const std::vector<TSignal>& signalList
 }
 
 void TVcdWriter::Sample(int64_t time) {
+    std::vector<QString> values;
+    values.reserve(m_signals.size());
+    for (const TSignal& signal : m_signals)
+        values.push_back(signal.Bits());
+    Sample(time, values);
+}
+
+void TVcdWriter::Sample(int64_t time, const std::vector<QString>& values) {
+    Q_ASSERT(values.size() == m_signals.size());
     QString changes;
     for (size_t i = 0; i < m_signals.size(); ++i) {
-        const QString bits = m_signals[i].Bits();
+        const QString& bits = values[i];
         if (m_dumped && bits == m_last[i])
             continue;
         m_last[i] = bits;

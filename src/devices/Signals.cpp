@@ -1,4 +1,4 @@
-#include "cli/Signals.h"
+#include "devices/Signals.h"
 
 #include "devices/InputDevice.h"
 #include "devices/Interactive.h"

@@ -3,7 +3,7 @@
 // Writes signals as a Value Change Dump (IEEE 1364), the text format waveform viewers read. One
 // module scope holds every signal; one time unit stands for one simulation step.
 
-#include "cli/Signals.h"
+#include "devices/Signals.h"
 
 #include <QString>
 
@@ -22,14 +22,18 @@ QString VcdName(const QString& name);
 
 class TVcdWriter {
 public:
-    // Writes the header: time scale, the scope and one variable per signal. Repeated names get
-    // "_2", "_3" and so on, so every variable can be told apart. The signals are read at every
-    // Sample and must outlive the writer.
-    TVcdWriter(QIODevice& device, const std::vector<TSignal>& signalList, const QString& scope);
+    // Writes the header: the program that wrote the dump, time scale, the scope and one variable
+    // per signal. Repeated names get "_2", "_3" and so on, so every variable can be told apart. The
+    // signals are read at every Sample and must outlive the writer.
+    TVcdWriter(QIODevice& device, const std::vector<TSignal>& signalList, const QString& scope,
+               const QString& program = QStringLiteral("tessivar-cli"));
 
     // Writes the values at the given time: every value the first time (the initial values), then
     // only those that changed. A time without changes writes nothing.
     void Sample(int64_t time);
+    // The same with values recorded earlier instead of the signals' present ones: one text per
+    // signal, in the form TSignal::Bits gives.
+    void Sample(int64_t time, const std::vector<QString>& values);
     // Closes the dump with a last time stamp, so the last values show for a whole unit.
     void Finish(int64_t time);
 
