@@ -25,7 +25,8 @@ QRect RubberLineRect(QPoint a, QPoint b) {
 } // namespace
 
 TDigitalDrawing::TDigitalDrawing(QWidget* parent)
-    : QWidget(parent), ClipboardMacro(std::make_unique<TMacro>()), Callout(std::make_unique<TMessageBox>()),
+    : QWidget(parent), ClipboardMacro(std::make_unique<TMacro>()),
+      ShapeClipboard(std::make_unique<TGraphicList>()), Callout(std::make_unique<TMessageBox>()),
       m_root(std::make_unique<TMacro>()) {
     setObjectName(QStringLiteral("CircuitCanvas"));
     // Every pixel comes from the buffer, so Qt need not clear the background first.

@@ -54,6 +54,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     connect(CircuitCanvas, &TDigitalDrawing::OnMouseMove, this, &TMainForm::DrawingMouseMove);
     connect(CircuitCanvas, &TDigitalDrawing::OnObjectSelected, this, &TMainForm::RefreshClipboardButtons);
     connect(CircuitCanvas, &TDigitalDrawing::OnObjectDeSelected, this, &TMainForm::RefreshClipboardButtons);
+    connect(CircuitCanvas, &TDigitalDrawing::OnObjectSelected, this, &TMainForm::MenuToolsClick);
     connect(CircuitCanvas, &TDigitalDrawing::OnObjectDblClick, this, &TMainForm::DrawingObjectDblClick);
     connect(CircuitCanvas, &TDigitalDrawing::OnCircuitReplaced, this, &TMainForm::HistoryDevicesChanged);
     qApp->installEventFilter(this);
@@ -175,7 +176,8 @@ void TMainForm::CreateActions() {
          &F::MenuGridSetupClick},
 
         {nullptr, "ToolsLogicHistory", "Logic &History...", nullptr, nullptr, kNoIcon, false, nullptr},
-        {nullptr, "ToolsTemplateEditor", "&Template Editor...", nullptr, nullptr, kNoIcon, false, nullptr},
+        {nullptr, "ToolsTemplateEditor", "&Template Editor...", nullptr, nullptr, kNoIcon, false,
+         &F::ToolsTemplateEditorClick},
         {nullptr, "OptionsAttachDatasheet", "&Attach Datasheet...", nullptr, nullptr, kNoIcon, false,
          &F::OptionsAttachDatasheetClick},
         {nullptr, "OptionsNameMacro", "&Name Macro...", nullptr, nullptr, kNoIcon, false,
@@ -207,7 +209,7 @@ void TMainForm::CreateActions() {
     m_menuRedo->setShortcuts(
         {QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
     m_editActions = {m_speedCut, m_speedCopy, m_speedPaste};
-    m_laterActions = {Action("ToolsLogicHistory"), Action("ToolsTemplateEditor")};
+    m_laterActions = {Action("ToolsLogicHistory")};
 
     m_menuClockSpeed = new QMenu(QStringLiteral("&Clock Speed"), this);
     m_menuClockSpeed->setObjectName(QStringLiteral("MenuClockSpeed"));
@@ -407,6 +409,7 @@ void TMainForm::UpdateActions() {
     RefreshClipboardButtons();
     UpdatePrintCommands();
     MenuOptionsClick();
+    MenuToolsClick();
     m_speedSave->setEnabled(true);
     m_speedCloseMacro->setVisible(CircuitCanvas->MacroOpen());
 }
@@ -451,6 +454,7 @@ void TMainForm::FormShow() {
     ReadSettings();
     CircuitCanvas->SetSelectMode(m_speedPointer->isChecked());
     ConnectWindows();
+    MenuToolsClick();
     UpdatePrintCommands();
     OpenFromCommandLine();
 }
