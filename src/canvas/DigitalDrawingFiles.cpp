@@ -64,6 +64,14 @@ std::optional<TCircuit> ReadReporting(QWidget* parent, const QString& path,
     return std::nullopt;
 }
 
+// A circuit whose wiring had to be mended while it was read is used, but the user must know it may
+// not behave as it did.
+void WarnOfRepairs(QWidget* parent, const QString& path, const TCircuit& circuit) {
+    if (!circuit.Repairs.isEmpty())
+        TUserDialogs::Message(parent, TUserDialogs::TKind::Warning,
+                              RepairedWiringText(path, circuit.Repairs));
+}
+
 } // namespace
 
 void TDigitalDrawing::SaveToFile(const QString& path) {
@@ -109,6 +117,9 @@ bool TDigitalDrawing::LoadFromFile(const QString& path) {
     SetModified(false);
     ResetCircuit();
     ResetHistory();
+    if (status)
+        status->hide();
+    WarnOfRepairs(this, path, *circuit);
     return true;
 }
 
@@ -155,5 +166,6 @@ bool TDigitalDrawing::InsertFile(const QString& path, int x, int y, bool select)
     SetModified(true);
     Handles->repaint();
     RecordEdit(QStringLiteral("Insert"));
+    WarnOfRepairs(this, path, *circuit);
     return true;
 }
