@@ -275,6 +275,7 @@ private:
     QString m_pendingEdit; // recorded once the wire being drawn is finished or abandoned
     // The picture of the visible area. m_fresh holds areas drawn into it that the window does not
     // show yet; m_dirty areas whose content changed and must be rendered again.
+    std::vector<TWire*> m_recoloured; // wires whose colour the last step changed; not owned
     QImage m_buffer;
     QPoint m_bufferOrigin;
     QRegion m_fresh;
