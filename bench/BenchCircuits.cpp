@@ -243,6 +243,55 @@ void AddInverterChain(TTestCircuit& circuit, int length, QPointF at) {
     circuit.Wire(previous, led->Pin(0));
 }
 
+void AddReversedChain(TTestCircuit& circuit, int length, QPointF at) {
+    auto* led = circuit.Add<TLEDDevice>(static_cast<float>(at.x()), static_cast<float>(at.y() - 40));
+    TPin* next = led->Pin(0);
+    for (int i = length - 1; i >= 0; --i) {
+        auto* inverter = circuit.Add<TNotGate>(static_cast<float>(at.x() + 60 * (i % 50) + 60),
+                                               static_cast<float>(at.y() + 40 * (i / 50)));
+        circuit.Wire(inverter->Pin(0), next);
+        next = inverter->Pin(1);
+    }
+    auto* clock = circuit.Add<TClockDevice>(static_cast<float>(at.x()), static_cast<float>(at.y()));
+    circuit.Wire(clock->Pin(0), next);
+}
+
+std::unique_ptr<TMacro> NestedLevels(int depth) {
+    // Built from the inside out: each level wraps the one below between an input and an output tag.
+    std::unique_ptr<TMacro> inner;
+    for (int level = 0; level < depth; ++level) {
+        auto macro = std::make_unique<TMacro>();
+        macro->Closed = false;
+        TTestCircuit inside(macro.get());
+        auto* in = inside.Add<TTagDevice>(-100, 0);
+        auto* out = inside.Add<TTagDevice>(100, 0);
+        if (inner) {
+            TMacro* part = inner.release();
+            part->Closed = true;
+            part->Nested = true;
+            macro->AddObject(part);
+            inside.Wire(in->GetPin(), part->Pin(0));
+            inside.Wire(part->Pin(1), out->GetPin());
+        } else {
+            auto* gate = inside.Add<TNotGate>(0, 0);
+            inside.Wire(in->GetPin(), gate->Pin(1));
+            inside.Wire(gate->Pin(0), out->GetPin());
+        }
+        TTestCircuit::AddOutlinePin(macro.get(), in, {-20, 0}, 0);
+        TTestCircuit::AddOutlinePin(macro.get(), out, {20, 0}, 1);
+        TTagDevice::ClassifyTags(macro.get());
+        inner = std::move(macro);
+    }
+    TTestCircuit circuit;
+    TMacro* part = inner.release();
+    part->Closed = true;
+    part->Nested = true;
+    circuit.Root->AddObject(part);
+    circuit.Wire(circuit.Add<TInteractiveInput>(-100, 0)->Pin(0), part->Pin(0));
+    circuit.Wire(part->Pin(1), circuit.Add<TLEDDevice>(100, 0)->Pin(0));
+    return circuit.Release();
+}
+
 TMemoryBench AddMemoryBench(TTestCircuit& circuit, int addressBits, int dataBits) {
     TMemoryBench bench;
     bench.Memory = circuit.Add<TMemoryDevice>(0, 0);

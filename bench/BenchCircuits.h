@@ -35,6 +35,11 @@ int AddNestedAdder(TTestCircuit& circuit, int bits, int depth, QPointF at);
 
 // A chain of inverters driven by a clock, ending in an LED.
 void AddInverterChain(TTestCircuit& circuit, int length, QPointF at);
+// The same chain with its inverters listed from the last to the first.
+void AddReversedChain(TTestCircuit& circuit, int length, QPointF at);
+// A circuit of macro parts nested depth levels deep, each passing a level through an inverter at the
+// bottom: an interactive input in, an LED out.
+std::unique_ptr<TMacro> NestedLevels(int depth);
 
 // A RAM whose address lines follow a counter and whose data lines are driven, through tri-state
 // buffers, by the same counter while Write is high; read/write follows Write inverted.

@@ -87,6 +87,41 @@ void BM_InverterChain1000(benchmark::State& state) {
 }
 BENCHMARK(BM_InverterChain1000);
 
+void BM_InverterChain100000(benchmark::State& state) {
+    TTestCircuit circuit;
+    AddInverterChain(circuit, 100000, {0, 0});
+    RunSteps(state, circuit);
+}
+BENCHMARK(BM_InverterChain100000)->Unit(benchmark::kMillisecond);
+
+// Listed from the last inverter to the first: every pass moves the change one gate on.
+void BM_ReversedChain1000(benchmark::State& state) {
+    TTestCircuit circuit;
+    AddReversedChain(circuit, 1000, {0, 0});
+    RunSteps(state, circuit);
+}
+BENCHMARK(BM_ReversedChain1000)->Unit(benchmark::kMicrosecond);
+
+// A step of the command-line runner: the editor's step, then one history sample of every input and
+// output device.
+void BM_RunnerStepCounter32(benchmark::State& state) {
+    TTestCircuit circuit;
+    AddClockedCounter(circuit, 32, {0, 0});
+    circuit.Reset();
+    for (auto _ : state) {
+        Step(*circuit.Root);
+        circuit.Root->SampleValues();
+        // The histories stop at 1024 samples; keep them short so every step samples.
+        state.PauseTiming();
+        for (TSerialize* item : *circuit.Root->Outputs->Children)
+            static_cast<THistoryDevice*>(item)->History.clear();
+        for (TSerialize* item : *circuit.Root->Inputs->Children)
+            static_cast<THistoryDevice*>(item)->History.clear();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_RunnerStepCounter32);
+
 void BM_NestedAdder16(benchmark::State& state) {
     TTestCircuit circuit;
     AddNestedAdder(circuit, 16, 3, {0, 0});
@@ -141,6 +176,22 @@ void BM_LoadCircuit20k(benchmark::State& state) {
     state.counters["file bytes"] = static_cast<double>(file.size());
 }
 BENCHMARK(BM_LoadCircuit20k)->Unit(benchmark::kMillisecond);
+
+// Reading a circuit of macro parts nested N levels deep and making it a root: the reset builds the
+// calculation order of every level.
+void BM_LoadNested(benchmark::State& state) {
+    const QByteArray file = WriteCircuitBytes(NestedLevels(static_cast<int>(state.range(0))).get(), "nested");
+    for (auto _ : state) {
+        TCircuit read = ReadCircuitBytes(file);
+        PrepareRoot(*read.Root);
+        benchmark::DoNotOptimize(read.Root.get());
+        state.PauseTiming();
+        read.Root.reset();
+        state.ResumeTiming();
+    }
+    state.counters["file bytes"] = static_cast<double>(file.size());
+}
+BENCHMARK(BM_LoadNested)->Arg(100)->Arg(300)->Arg(900)->Unit(benchmark::kMillisecond);
 
 std::unique_ptr<TMacro> MemoryCircuit() {
     TTestCircuit circuit;

@@ -17,6 +17,7 @@
 #include "shell/PartsCentre.h"
 #include "shell/PrintPreviewForm.h"
 #include "shell/RenameDialog.h"
+#include "template_editor/TemplateForm.h"
 
 #include <QApplication>
 
@@ -44,6 +45,7 @@ int main(int argc, char* argv[]) {
     TDatasheetPathDialog datasheetPath(&mainForm);
     TNumberOutDialog numberOut(&mainForm);
     TEditContentsDialog editContents(&mainForm);
+    TTemplateForm templateEditor(&mainForm);
     THelpWindow helpWindow;
 
     mainForm.SetCommandLine(QApplication::arguments().mid(1));

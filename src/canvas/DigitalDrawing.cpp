@@ -39,7 +39,8 @@ constexpr int kWheelNotch = 120;
 } // namespace
 
 TDigitalDrawing::TDigitalDrawing(QWidget* parent)
-    : QWidget(parent), ClipboardMacro(std::make_unique<TMacro>()), Callout(std::make_unique<TMessageBox>()),
+    : QWidget(parent), ClipboardMacro(std::make_unique<TMacro>()),
+      ShapeClipboard(std::make_unique<TGraphicList>()), Callout(std::make_unique<TMessageBox>()),
       m_root(std::make_unique<TMacro>()) {
     setObjectName(QStringLiteral("CircuitCanvas"));
     // Every pixel comes from the buffer, so Qt need not clear the background first.
@@ -604,32 +605,51 @@ void TDigitalDrawing::paintEvent(QPaintEvent* event) {
 }
 
 void TDigitalDrawing::PaintStepValues() {
+    // A step changes only wire colours and the input and output devices: only those are
+    // repainted, and only where they can be seen.
+    CurrentMacro->SampleValues();
+    m_recoloured.clear();
+    CurrentMacro->RecolourWires(m_recoloured);
     EnsureBuffer();
-    QImage scratch;
-    QPainter painter;
-    if (m_buffer.isNull()) {
-        // Nothing of the canvas is visible; the devices still record their samples.
-        scratch = QImage(1, 1, QImage::Format_RGB32);
-        painter.begin(&scratch);
-    } else {
-        painter.begin(&m_buffer);
-        painter.translate(-m_bufferOrigin);
-        painter.setTransform(m_view.PaintTransform(), true);
-    }
-    CurrentMacro->PaintValues(painter);
-    painter.end();
-    if (m_buffer.isNull() || CurrentMacro->Closed)
+    if (CurrentMacro->Closed)
         return;
-
-    const QRect area(m_bufferOrigin, m_buffer.size());
+    QImage scratch;
+    if (m_buffer.isNull())
+        scratch = QImage(1, 1, QImage::Format_RGB32);
+    QImage& target = m_buffer.isNull() ? scratch : m_buffer;
+    const QRect area(m_bufferOrigin, target.size());
+    QPainter painter(&target);
+    painter.translate(-m_bufferOrigin);
+    painter.setTransform(m_view.PaintTransform(), true);
     QRegion touched;
-    for (const TGraphicList* list : {CurrentMacro->Wires.get(), CurrentMacro->Solders.get(),
-                                     CurrentMacro->Inputs.get(), CurrentMacro->Outputs.get()})
-        for (TGraphicObject* item : list->Items()) {
-            const QRect bounds = m_view.ToWidget(item->GetBounds().ToQRect()) & area;
-            if (!bounds.isEmpty())
-                touched += bounds;
-        }
+    auto visible = [&](TGraphicObject* object) {
+        const QRect bounds = WidgetRect(object->GetBounds().ToQRect()) & area;
+        if (bounds.isEmpty())
+            return false;
+        touched += bounds;
+        return true;
+    };
+    for (TWire* wire : m_recoloured) {
+        if (!visible(wire))
+            continue;
+        wire->Draw(painter);
+        // Joints lie over the wires that meet there.
+        for (TGraphicObject* end : {wire->EndA, wire->EndB})
+            if (auto* solder = KindCast<TSolder>(end); solder && !solder->Dragging)
+                solder->Draw(painter);
+    }
+    // Every input and output device takes the look of its value, seen or not.
+    for (TInputDevice* input : CurrentMacro->Inputs->Items<TInputDevice>()) {
+        input->DrawValue(painter);
+        visible(input);
+    }
+    for (TOutputDevice* output : CurrentMacro->Outputs->Items<TOutputDevice>()) {
+        output->DrawValue(painter);
+        visible(output);
+    }
+    painter.end();
+    if (m_buffer.isNull())
+        return;
     m_fresh += touched;
     update(touched);
 }

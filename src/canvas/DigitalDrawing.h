@@ -92,6 +92,8 @@ public:
     bool SingleObjectSelected() const;
     bool GroupSelected() const;
     bool HasSelection() const;
+    // The selection's members, or the one object; empty without a selection.
+    std::vector<TGraphicObject*> SelectedObjects() const;
     // A deep copy, through the object stream, of the objects of source lying wholly inside r, with
     // the wires that leave r removed; nil (after telling the user) when the copy cannot be read.
     std::unique_ptr<TMacro> CopyRegion(TMacro* source, const TRect& r);
@@ -101,6 +103,19 @@ public:
     static void DetachAll(TMacro* macro);
     // The private type of the circuit bytes on the system clipboard.
     static constexpr const char* kClipboardMimeType = "application/x-tessivar-circuit";
+
+    // Edit commands of an outline (the template editor shows a closed macro); each does nothing
+    // while the current macro is open. Copies carry fresh outline pins, so no link to a tag.
+    // A deep copy, through the object stream, of the shapes; nil (after telling the user) when the
+    // copy cannot be read.
+    std::unique_ptr<TGraphicList> CloneShapes(const std::vector<TGraphicObject*>& shapes);
+    bool CopyShapes();
+    void CutShapes();
+    void PasteShapes();
+    void SelectAllShapes();
+    void BringSelectionToFront();
+    void SendSelectionToBack();
+    bool CanPasteShapes() const { return ShapeClipboard->ChildCount() > 0; }
 
     // Undo and redo. Every edit ends in RecordEdit with the name the Edit menu shows ("Move");
     // an edit made while a wire is being drawn is recorded when the wire is finished or abandoned.
@@ -168,7 +183,8 @@ public:
     bool RubberBanding = false;
     QRect RubberRect;
     QPoint RubberAnchor;
-    std::unique_ptr<TMacro> ClipboardMacro; // never null
+    std::unique_ptr<TMacro> ClipboardMacro;       // never null
+    std::unique_ptr<TGraphicList> ShapeClipboard; // never null
     QPoint PasteOffset{20, 20};
     uint8_t ProbeState = 0;                // 0 nothing under the probe, 1 high, 2 low
     TGraphicObject* ProbeTarget = nullptr; // a TPin or a TWire, not owned
@@ -241,8 +257,6 @@ private:
     void InvalidateRubberLine();
     // Repaints the widget pixels showing part of the circuit, without rendering the circuit anew.
     void UpdateCircuitRect(const QRect& rect);
-    // The selection's members, or the one object; empty without a selection.
-    std::vector<TGraphicObject*> SelectedObjects() const;
     void SelectWireForEditing();
     // Deletes objects from the shown level and runs the clean-up the deletion of a kind needs.
     void DeleteObjects(const std::vector<TGraphicObject*>& objects, bool removeDangling);
@@ -294,6 +308,7 @@ private:
     QString m_pendingEdit; // recorded once the wire being drawn is finished or abandoned
     // The picture of the visible area. m_fresh holds areas drawn into it that the window does not
     // show yet; m_dirty areas whose content changed and must be rendered again.
+    std::vector<TWire*> m_recoloured; // wires whose colour the last step changed; not owned
     QImage m_buffer;
     QPoint m_bufferOrigin;
     QRegion m_fresh;

@@ -228,7 +228,13 @@ void TDigitalDrawing::DeleteSelection() {
     // A wire deleted alone leaves no loose wire; its joints are merged.
     const bool singleWire = objects.size() == 1 && IsA<TWire>(objects.front());
     Handles->HideSelection();
-    DeleteObjects(objects, !singleWire);
+    if (CurrentMacro->Closed) {
+        // Shapes and pins of an outline: no net is touched.
+        for (TGraphicObject* object : objects)
+            DeleteFromMacro(CurrentMacro, object);
+    } else {
+        DeleteObjects(objects, !singleWire);
+    }
     SetModified(true);
     InvalidateRect(r);
     RecordEdit(QStringLiteral("Delete"));

@@ -1,6 +1,7 @@
 #include "canvas/UserDialogs.h"
 
 #include <QFileDialog>
+#include <QUrl>
 
 std::function<QMessageBox::StandardButton(TUserDialogs::TKind, const QString&, QMessageBox::StandardButtons)>
     TUserDialogs::MessageHook;
@@ -29,6 +30,13 @@ QString AskFile(QWidget* parent, const TUserDialogs::TFileRequest& request, bool
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(request.DefaultSuffix);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.ConfirmOverwrite);
+    if (!request.Places.isEmpty()) {
+        QList<QUrl> places = dialog.sidebarUrls();
+        for (const QString& folder : request.Places)
+            if (!folder.isEmpty())
+                places << QUrl::fromLocalFile(folder);
+        dialog.setSidebarUrls(places);
+    }
     if (!request.InitialName.isEmpty())
         dialog.selectFile(request.InitialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

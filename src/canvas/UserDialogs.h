@@ -5,6 +5,7 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -22,6 +23,8 @@ public:
         QString Filter;      // "Macro Files (*.tvm)"
         QString DefaultSuffix;
         bool ConfirmOverwrite = false;
+        // Folders offered beside the start folder, for one click.
+        QStringList Places;
     };
 
     // Answers the message box; Ok for a box with the OK button only.

@@ -9,6 +9,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace {
@@ -210,6 +211,8 @@ void TMacro::DeleteChild(TGraphicObject* child) {
     // The order refers to devices; it must not outlive them until it is rebuilt.
     std::erase(CalcOrder, child);
     std::erase(m_clockedFlipFlops, child);
+    m_withoutFeedback.clear();
+    m_settleOrder.clear();
     if (HitChild == child)
         HitChild = nullptr;
     ListFor(child)->DeleteChild(child);
@@ -429,13 +432,29 @@ void TMacro::CalculateInboundTags(TStepState& step) {
 
 void TMacro::RunPasses(TStepState& step, TCalcResult& accumulated) {
     bool stop = false;
+    bool exhausted = false;
+    // Past the bound, passes go on while every device that changed lies on no feedback path: a
+    // circuit without feedback settles, however long its chains and whatever the order of its
+    // lists. An oscillation changes a device on a loop in every pass and is caught at the bound.
+    bool feedbackChanged = false;
+    const int limit = kMaxPasses + 1 + static_cast<int>(CalcOrder.size());
     int passes = 0;
+    auto goOn = [&] {
+        if (stop || exhausted || !accumulated.Changed)
+            return false;
+        return passes <= kMaxPasses || (!feedbackChanged && passes <= limit);
+    };
     do {
         accumulated.Changed = false;
         accumulated.Device = nullptr;
+        feedbackChanged = false;
         NewPass();
         const size_t count = CalcOrder.size();
-        for (size_t i = 0; i < count && !stop; ++i) {
+        const bool known = m_withoutFeedback.size() == count && m_settleOrder.size() == count;
+        // Past the bound the devices go drivers first, so a chain settles in one pass.
+        const bool extended = known && passes > kMaxPasses;
+        for (size_t k = 0; k < count && !stop; ++k) {
+            const size_t i = extended ? m_settleOrder[k] : k;
             TDevice* device = CalcOrder[i];
             TCalcResult local;
             CalculateDevice(step, device, local);
@@ -444,16 +463,22 @@ void TMacro::RunPasses(TStepState& step, TCalcResult& accumulated) {
                 if (Displayed)
                     accumulated.Device = device;
                 stop = local.Race || local.Contention;
+                if (!known || !m_withoutFeedback[i] || device->Contended)
+                    feedbackChanged = true;
             }
         }
         ++passes;
         step.Calculations += static_cast<int64_t>(count);
         step.Budget -= static_cast<int64_t>(count) + 1;
-        if (step.Budget < 0 && !stop && accumulated.Changed)
+        if (step.Budget < 0 && !stop && accumulated.Changed) {
+            exhausted = true;
             passes = std::max(passes, kMaxPasses + 1);
-    } while (!stop && accumulated.Changed && passes <= kMaxPasses);
+        }
+    } while (goOn());
     if (passes <= kMaxPasses)
         return;
+    if (passes > kMaxPasses + 1 && !exhausted && !stop && !accumulated.Changed)
+        return; // settled after the bound, without feedback
 
     // The bound: a device that keeps refusing to drive a contended net makes it bus contention;
     // anything else that never settles is a race, shown where the last pass left Device.
@@ -487,11 +512,21 @@ void TMacro::CalculateOutboundTags(TStepState& step, TCalcResult& accumulated) {
 }
 
 void TMacro::Reset() {
+    ResetLevel();
+    BuildCalcOrder();
+}
+
+void TMacro::ResetLevel() {
     TDevice::Reset();
     for (TDevice* device : Inputs->Items<TDevice>())
         device->Reset();
+    // Nested levels are reset without building their orders: the build below rebuilds every
+    // level's order, so building each level's on the way would cost time that grows with the
+    // nesting depth squared, and more.
     for (TSerialize* item : *Devices->Children)
-        if (TDevice* device = KindCast<TDevice>(item))
+        if (TMacro* macro = KindCast<TMacro>(item))
+            macro->ResetLevel();
+        else if (TDevice* device = KindCast<TDevice>(item))
             device->Reset();
     for (TWire* wire : Wires->Items<TWire>())
         wire->Level = 0;
@@ -499,7 +534,6 @@ void TMacro::Reset() {
         device->Reset();
     for (TDevice* device : Outputs->Items<TDevice>())
         device->Reset();
-    BuildCalcOrder();
 }
 
 void TMacro::ClearDrivers() {
@@ -575,6 +609,116 @@ void TMacro::BuildOrder(TStepState& step, bool refreshInner) {
         if (TClockedFlipFlop* flipFlop = KindCast<TClockedFlipFlop>(candidate))
             m_clockedFlipFlops.push_back(flipFlop);
     }
+    FindFeedback();
+}
+
+void TMacro::FindFeedback() {
+    const size_t count = CalcOrder.size();
+    m_withoutFeedback.assign(count, 0);
+    m_settleOrder.clear();
+    if (m_netsGeneration != WiringGeneration())
+        return;
+    // Which device of the order owns each pin of this level. A flip-flop is a loop of its own (a
+    // set-reset flip-flop with both inputs high changes on every pass); a device that drives
+    // through a passive or tri-state pin (a macro part's bus, a switch, a buffer, a memory) also
+    // reads there; a device of another level (named through a tag) has its pins elsewhere: all of
+    // them count as on a loop.
+    std::unordered_set<const TGraphicObject*> here;
+    for (TSerialize* item : *Devices->Children)
+        here.insert(static_cast<const TGraphicObject*>(item));
+    std::vector<uint8_t> looped(count, 0);
+    std::unordered_map<const TPin*, int> owner;
+    for (size_t i = 0; i < count; ++i) {
+        TDevice* device = CalcOrder[i];
+        if (!here.count(device)) {
+            looped[i] = 1;
+            continue;
+        }
+        if (IsA<TFlipFlop>(device))
+            looped[i] = 1;
+        for (int p = 0; p < device->PinCount(); ++p) {
+            TPin* pin = device->Pin(p);
+            if (pin->Kind == TPinKind::Passive || pin->Kind == TPinKind::TriState)
+                looped[i] = 1;
+            owner[pin] = static_cast<int>(i);
+        }
+    }
+    // A writer of a net feeds every other device on it; a device with another pin on a net it
+    // writes feeds itself.
+    std::vector<std::vector<int>> feeds(count);
+    std::vector<int> writers;
+    std::vector<int> readers;
+    for (const std::unique_ptr<TNet>& net : m_nets) {
+        writers.clear();
+        readers.clear();
+        for (const TPin* pin : net->Pins) {
+            const auto found = owner.find(pin);
+            if (found == owner.end())
+                continue;
+            (pin->Kind == TPinKind::Input ? readers : writers).push_back(found->second);
+        }
+        for (int writer : writers) {
+            for (int reader : readers) {
+                if (reader == writer)
+                    looped[static_cast<size_t>(writer)] = 1;
+                else
+                    feeds[static_cast<size_t>(writer)].push_back(reader);
+            }
+            for (int other : writers)
+                if (other != writer)
+                    feeds[static_cast<size_t>(writer)].push_back(other);
+        }
+    }
+    // Devices in a strongly connected group of two or more lie on a loop (Tarjan's method, with a
+    // stack of its own: chains can be long).
+    std::vector<int> index(count, -1);
+    std::vector<int> low(count, 0);
+    std::vector<uint8_t> onStack(count, 0);
+    std::vector<int> stack;
+    std::vector<std::pair<int, size_t>> calls;
+    int next = 0;
+    for (size_t root = 0; root < count; ++root) {
+        if (index[root] >= 0)
+            continue;
+        calls.push_back({static_cast<int>(root), 0});
+        while (!calls.empty()) {
+            auto& [v, edge] = calls.back();
+            const auto u = static_cast<size_t>(v);
+            if (index[u] < 0) {
+                index[u] = low[u] = next++;
+                stack.push_back(v);
+                onStack[u] = 1;
+            }
+            if (edge < feeds[u].size()) {
+                const auto w = static_cast<size_t>(feeds[u][edge++]);
+                if (index[w] < 0)
+                    calls.push_back({static_cast<int>(w), 0});
+                else if (onStack[w])
+                    low[u] = std::min(low[u], index[w]);
+                continue;
+            }
+            if (low[u] == index[u]) {
+                const auto first = std::find(stack.rbegin(), stack.rend(), v).base() - 1;
+                const bool group = stack.end() - first > 1;
+                for (auto it = first; it != stack.end(); ++it) {
+                    onStack[static_cast<size_t>(*it)] = 0;
+                    if (group)
+                        looped[static_cast<size_t>(*it)] = 1;
+                    m_settleOrder.push_back(static_cast<size_t>(*it));
+                }
+                stack.erase(first, stack.end());
+            }
+            calls.pop_back();
+            if (!calls.empty()) {
+                const auto parent = static_cast<size_t>(calls.back().first);
+                low[parent] = std::min(low[parent], low[u]);
+            }
+        }
+    }
+    for (size_t i = 0; i < count; ++i)
+        m_withoutFeedback[i] = looped[i] ? 0 : 1;
+    // Groups come out after every group they feed.
+    std::reverse(m_settleOrder.begin(), m_settleOrder.end());
 }
 
 void TMacro::SampleValues() {
@@ -586,15 +730,28 @@ void TMacro::SampleValues() {
         output->SampleValue();
 }
 
-void TMacro::PaintValues(QPainter& dc) {
+void TMacro::RecolourWires(std::vector<TWire*>& changed) {
     if (Closed)
         return;
     for (TWire* wire : Wires->Items<TWire>()) {
-        if (wire->Dragging)
+        if (wire->Dragging || wire->Level < 0)
             continue;
-        ColourByLevel(wire);
-        wire->Draw(dc);
+        const uint32_t colour = wire->Level > 0 ? kColourBlack : kLowWireColour;
+        if (wire->GetColour() != colour) {
+            wire->SetColour(colour);
+            changed.push_back(wire);
+        }
     }
+}
+
+void TMacro::PaintValues(QPainter& dc) {
+    if (Closed)
+        return;
+    std::vector<TWire*> changed;
+    RecolourWires(changed);
+    for (TWire* wire : Wires->Items<TWire>())
+        if (!wire->Dragging)
+            wire->Draw(dc);
     for (TSolder* solder : Solders->Items<TSolder>()) {
         if (!solder->Dragging)
             solder->Draw(dc);

@@ -57,8 +57,11 @@ public:
     void ClearVisited(bool value);
     // After a step: records one history sample of every input and output device of this level.
     void SampleValues();
-    // Recolours the wires by level and refreshes the input and output devices after a step,
-    // recording their samples too.
+    // Gives every wire not being dragged the colour of its level (black high, light grey low; a
+    // negative level leaves it alone) and lists the wires whose colour changed.
+    void RecolourWires(std::vector<TWire*>& changed);
+    // Recolours the wires by level, draws them with the joints, and refreshes the input and
+    // output devices after a step, recording their samples too.
     void PaintValues(QPainter& dc);
     // Gives the wires of this level the colours of their levels, as PaintValues does, without drawing.
     void ColourWires();
@@ -108,10 +111,14 @@ public:
 
 private:
     void BuildOrder(TStepState& step, bool refreshInner);
+    // The power-on state of this level and every level inside it; the orders stay as they are.
+    void ResetLevel();
     // Finds the nets of this level's wiring, unless they are still current.
     void CompileNets();
     // Starts a settling pass: every net of this level counts as not flooded.
     void NewPass();
+    // Marks the devices of the order that lie on no feedback path of this level's wiring.
+    void FindFeedback();
     void CalculateInputs(TStepState& step);
     void CalculateInboundTags(TStepState& step);
     // Passes over the order until nothing changes, a fault stops them or the bound is reached.
@@ -124,6 +131,8 @@ private:
 
     // Derived from CalcOrder and Devices when the order is built, so a step makes no class tests.
     std::vector<TClockedFlipFlop*> m_clockedFlipFlops;
+    std::vector<uint8_t> m_withoutFeedback; // parallel to CalcOrder
+    std::vector<size_t> m_settleOrder;      // indexes of CalcOrder, drivers first
     std::vector<std::unique_ptr<TNet>> m_nets;
     uint64_t m_netsGeneration = 0; // 0: not compiled, or not compilable
     uint64_t m_passStamp = NextStamp();

@@ -55,6 +55,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     connect(CircuitCanvas, &TDigitalDrawing::OnMouseMove, this, &TMainForm::DrawingMouseMove);
     connect(CircuitCanvas, &TDigitalDrawing::OnObjectSelected, this, &TMainForm::RefreshClipboardButtons);
     connect(CircuitCanvas, &TDigitalDrawing::OnObjectDeSelected, this, &TMainForm::RefreshClipboardButtons);
+    connect(CircuitCanvas, &TDigitalDrawing::OnObjectSelected, this, &TMainForm::MenuToolsClick);
     connect(CircuitCanvas, &TDigitalDrawing::OnObjectDblClick, this, &TMainForm::DrawingObjectDblClick);
     connect(CircuitCanvas, &TDigitalDrawing::OnCircuitReplaced, this, &TMainForm::HistoryDevicesChanged);
     qApp->installEventFilter(this);
@@ -189,7 +190,8 @@ void TMainForm::CreateActions() {
          &F::MenuZoomToFitClick},
 
         {nullptr, "ToolsLogicHistory", "Logic &History...", nullptr, nullptr, kNoIcon, false, nullptr},
-        {nullptr, "ToolsTemplateEditor", "&Template Editor...", nullptr, nullptr, kNoIcon, false, nullptr},
+        {nullptr, "ToolsTemplateEditor", "&Template Editor...", nullptr, nullptr, kNoIcon, false,
+         &F::ToolsTemplateEditorClick},
         {nullptr, "OptionsAttachDatasheet", "&Attach Datasheet...", nullptr, nullptr, kNoIcon, false,
          &F::OptionsAttachDatasheetClick},
         {nullptr, "OptionsNameMacro", "&Name Macro...", nullptr, nullptr, kNoIcon, false,
@@ -223,7 +225,7 @@ void TMainForm::CreateActions() {
     Action("MenuZoomIn")
         ->setShortcuts({QKeySequence(QStringLiteral("Ctrl+=")), QKeySequence(QStringLiteral("Ctrl++"))});
     m_editActions = {m_speedCut, m_speedCopy, m_speedPaste};
-    m_laterActions = {Action("ToolsLogicHistory"), Action("ToolsTemplateEditor")};
+    m_laterActions = {Action("ToolsLogicHistory")};
 
     m_menuClockSpeed = new QMenu(QStringLiteral("&Clock Speed"), this);
     m_menuClockSpeed->setObjectName(QStringLiteral("MenuClockSpeed"));
@@ -447,6 +449,7 @@ void TMainForm::UpdateActions() {
     RefreshClipboardButtons();
     UpdatePrintCommands();
     MenuOptionsClick();
+    MenuToolsClick();
     m_speedSave->setEnabled(true);
     m_speedCloseMacro->setVisible(CircuitCanvas->MacroOpen());
 }
@@ -491,6 +494,7 @@ void TMainForm::FormShow() {
     ReadSettings();
     CircuitCanvas->SetSelectMode(m_speedPointer->isChecked());
     ConnectWindows();
+    MenuToolsClick();
     UpdatePrintCommands();
     OpenFromCommandLine();
 }

@@ -103,6 +103,8 @@ public:
     // Macro levels and the Tools menu.
     void EditMacroClick();
     void MenuToolsClick();
+    // The template editor on the shown circuit, with the selected tag as the one to link.
+    void ToolsTemplateEditorClick();
     void MenuOptionsClick();
 
     // The parts centre, datasheets, help and printing (MainFormParts.cpp).

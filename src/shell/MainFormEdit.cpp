@@ -16,6 +16,7 @@
 #include "shell/EditTextDialog.h"
 #include "shell/MainForm.h"
 #include "shell/PartButton.h"
+#include "template_editor/TemplateForm.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -260,7 +261,19 @@ void TMainForm::EditMacroClick() {
 }
 
 void TMainForm::MenuToolsClick() {
-    // The logic history and template editor windows enable their items once they exist.
+    // The outline belongs to the circuit shown at the root, not to a level opened inside it.
+    Action("ToolsTemplateEditor")->setEnabled(TTemplateForm::Instance() && !CircuitCanvas->MacroOpen());
+}
+
+void TMainForm::ToolsTemplateEditorClick() {
+    TTemplateForm* editor = TTemplateForm::Instance();
+    if (!editor || CircuitCanvas->MacroOpen())
+        return;
+    TDigitalHandles* handles = CircuitCanvas->Handles;
+    auto* tag = handles->SingleSelected() ? KindCast<TTagDevice>(handles->Selected()) : nullptr;
+    editor->Edit(CircuitCanvas, tag);
+    CircuitCanvas->repaint();
+    SpeedUpdateClick(this);
 }
 
 void TMainForm::MenuOptionsClick() {

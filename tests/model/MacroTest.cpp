@@ -306,3 +306,33 @@ TEST(Settle, LimitsOfTheLoop) {
         EXPECT_EQ(result.Device, part);
     }
 }
+
+TEST(Settle, ChainsWithoutFeedbackSettleWhateverTheirOrder) {
+    // 300 inverters placed from the last to the first: each pass moves the change one gate on.
+    TTestCircuit circuit;
+    auto* led = circuit.Add<TLEDDevice>(0, 0);
+    TPin* next = led->Pin(0);
+    std::vector<TNotGate*> chain;
+    for (int i = 0; i < 300; ++i) {
+        chain.push_back(circuit.Add<TNotGate>(static_cast<float>(-60 * i), 100));
+        circuit.Wire(chain.back()->Pin(0), next);
+        next = chain.back()->Pin(1);
+    }
+    auto* clock = circuit.Add<TClockDevice>(-20000, 100);
+    circuit.Wire(clock->Pin(0), next);
+    circuit.Reset();
+    for (int step = 1; step <= 4; ++step) {
+        const TCalcResult result = circuit.Step();
+        EXPECT_FALSE(result.Race || result.Contention) << step;
+        // The clock drives 0, 1, 0, 1; an even number of inverters passes it on.
+        EXPECT_EQ(led->LastLevel, (step + 1) % 2) << step;
+    }
+    // A ring next to the chain is still a race at the ring, found at the bound.
+    TNotGate* ring = circuit.AddRing(0, 300);
+    circuit.Reset();
+    const int64_t before = TMacro::CalculationCount();
+    const TCalcResult result = circuit.Step();
+    EXPECT_TRUE(result.Race);
+    EXPECT_EQ(TMacro::CalculationCount() - before, (TMacro::kMaxPasses + 1) * 301 + 1 + 1);
+    EXPECT_TRUE(result.Device == ring || std::find(chain.begin(), chain.end(), result.Device) != chain.end());
+}

@@ -362,10 +362,10 @@ TEST_F(MenuCommandsTest, DroppedCircuitFileOpensAsReopenWould) {
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(file)});
         QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(form.get(), &enter);
+        QCoreApplication::sendEvent(canvas, &enter);
         QDropEvent dropped(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         if (enter.isAccepted())
-            QCoreApplication::sendEvent(form.get(), &dropped);
+            QCoreApplication::sendEvent(canvas, &dropped);
         QCoreApplication::processEvents();
         return enter.isAccepted();
     };
