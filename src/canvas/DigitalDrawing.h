@@ -127,6 +127,8 @@ public:
     void Undo();
     void Redo();
     const TUndoStack& History() const { return m_undo; }
+    // Starts the edit history again from the circuit as it is.
+    void ResetHistory();
     // The template editor's canvas shows a macro it does not own and keeps no history.
     bool KeepHistory = true;
 
@@ -263,9 +265,7 @@ private:
     // Stream bytes of the whole circuit, with the open levels written as the closed parts they
     // are at the root, so that opening a level is no edit.
     QByteArray CircuitBytes();
-    void RestoreCircuit(const QByteArray& bytes);
-    // Starts the edit history again from the circuit as it is.
-    void ResetHistory();
+    void RestoreCircuit(const QByteArray& state);
     void SystemClipboardChanged();
     // The position of each open level in its parent's devices, root first.
     std::vector<int> OpenPath() const;

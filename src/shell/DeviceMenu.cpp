@@ -472,6 +472,7 @@ void TDeviceMenu::PopNameMacroClick() {
         return;
     Canvas()->MacroName = text->Text;
     Canvas()->SetModified(true);
+    Canvas()->RecordEdit(QStringLiteral("Name Macro"));
 }
 
 void TDeviceMenu::EditSequence() {

@@ -425,6 +425,7 @@ TEST_F(MenuCommandsTest, GridSetupShowsTheDotDistanceAndChangesTheGridOnlyOnOk) 
 
 TEST_F(MenuCommandsTest, NameMacroKeepsTheNameOnOneLineAndSavesIt) {
     canvas->MacroName = QStringLiteral("Old");
+    canvas->ResetHistory();
     Drive = [](QDialog* dialog) {
         auto* box = Control<QPlainTextEdit>(dialog, "EditMacroName");
         EXPECT_EQ(box->toPlainText(), "Old");
@@ -439,6 +440,12 @@ TEST_F(MenuCommandsTest, NameMacroKeepsTheNameOnOneLineAndSavesIt) {
     };
     Act("OptionsNameMacro")->trigger();
     EXPECT_EQ(canvas->MacroName, "Adder 4");
+    // Naming is an edit: undone and redone with the circuit, so no undo can drop it unasked.
+    Keys("Ctrl+Z");
+    EXPECT_EQ(canvas->MacroName, "Old");
+    Keys("Ctrl+Y");
+    EXPECT_EQ(canvas->MacroName, "Adder 4");
+    EXPECT_TRUE(canvas->Modified);
     files = {dir.filePath("adder.tvm")};
     Keys("Ctrl+S");
     EXPECT_EQ(ReadCircuitHeader(dir.filePath("adder.tvm")).Name, "Adder 4");
