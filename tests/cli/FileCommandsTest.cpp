@@ -104,6 +104,8 @@ TEST_F(CliTest, RenderDrawsTheCircuitIntoPngSvgAndPdf) {
     const QString large = Path(QStringLiteral("large.PNG"));
     ASSERT_EQ(RunCli({"render", file, "--out", large, "--scale", "2.5"}).ExitCode, 0);
     EXPECT_EQ(QImage(large).width(), static_cast<int>(std::ceil((bounds.width() + 20) * 2.5)));
+    ASSERT_EQ(RunCli({"render", file, "--out", large, "--transparent"}).ExitCode, 0);
+    EXPECT_EQ(qAlpha(QImage(large).pixel(0, 0)), 0);
 
     const QString svg = Path(QStringLiteral("inverter.svg"));
     ASSERT_EQ(RunCli({"render", file, "--out", svg}).ExitCode, 0);
