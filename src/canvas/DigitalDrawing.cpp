@@ -9,7 +9,13 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QResizeEvent>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -21,6 +27,14 @@ constexpr uint32_t kNoticeColour = RGBColour(0, 128, 0);
 QRect RubberLineRect(QPoint a, QPoint b) {
     return QRect(a, b).normalized().adjusted(-1, -1, 2, 2);
 }
+
+// Grid dots closer together than this many pixels are thinned out, or a small zoom would fill the
+// canvas with green.
+constexpr int kMinDotSpacing = 4;
+// Room left around the shown level by Zoom to Fit, in circuit units.
+constexpr int kFitMargin = 10;
+// One notch of a mouse wheel, in eighths of a degree.
+constexpr int kWheelNotch = 120;
 
 } // namespace
 
@@ -39,7 +53,7 @@ TDigitalDrawing::TDigitalDrawing(QWidget* parent)
     ClipboardMacro->Closed = false;
     Callout->Visible = false;
 
-    Handles = new TDigitalHandles(&Grid, this);
+    Handles = new TDigitalHandles(&Grid, &m_view, this);
     Handles->InvalidateCanvas = [this](const QRect& r) { InvalidateRect(r); };
     connect(Handles, &TDigitalHandles::OnDetach, this,
             [this](TGraphicObject* object, int x, bool down, int y) { ClickThrough(object, x, y, down); });
@@ -131,8 +145,11 @@ void TDigitalDrawing::ShowMessage(int x, int y, TMessageKind kind, bool pointAt,
     }
     Callout->SetText(text);
     if (pointAt) {
+        // The balloon is chosen for the part of the circuit the user sees.
         const QRect area = VisibleArea();
-        const QSize size = parentWidget() ? parentWidget()->size() : this->size();
+        const QSize size =
+            m_view.ToCircuit(QRect(QPoint(0, 0), parentWidget() ? parentWidget()->size() : this->size()))
+                .size();
         Callout->ChooseStyleFor(size.width(), size.height(), QPoint(x, y) - area.topLeft());
     }
     InvalidateRect(Callout->GetBounds().ToQRect());
@@ -144,7 +161,7 @@ void TDigitalDrawing::HideMessage() {
     Callout->Visible = false;
     const QRect bounds = Callout->GetBounds().ToQRect();
     InvalidateRect(bounds);
-    repaint(bounds);
+    repaint(WidgetRect(bounds));
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -176,19 +193,21 @@ void TDigitalDrawing::ReportFault(const TCalcResult& result, const char* pointed
         const QRect bounds = result.Device->GetBounds().ToQRect();
         // The user must see what halted: a part out of view is scrolled into it first.
         if (!VisibleArea().contains(bounds))
-            if (auto* box =
-                    qobject_cast<QScrollArea*>(parentWidget() ? parentWidget()->parentWidget() : nullptr))
-                box->ensureVisible(bounds.center().x(), bounds.center().y(), bounds.width() / 2 + 50,
-                                   bounds.height() / 2 + 50);
+            if (QScrollArea* box = ScrollBox()) {
+                const QRect shown = m_view.ToWidget(bounds);
+                box->ensureVisible(shown.center().x(), shown.center().y(), shown.width() / 2 + 50,
+                                   shown.height() / 2 + 50);
+            }
         const QPoint at = result.Device->RoundedCentre();
         ShowMessage(at.x(), at.y(), TMessageKind::Fault, true, QString::fromLatin1(pointedText));
         return;
     }
     // The middle of what the user sees, wherever the view is scrolled to.
-    const QRect area = VisibleArea();
+    const QRect area = VisibleWidgetArea();
     const QSize size = parentWidget() ? parentWidget()->size() : this->size();
-    ShowMessage(area.left() + size.width() / 2, area.top() + size.height() / 2, TMessageKind::Fault, false,
-                QString::fromLatin1(higherText));
+    const QPoint middle =
+        m_view.ToCircuit(QPointF(area.left() + size.width() / 2, area.top() + size.height() / 2));
+    ShowMessage(middle.x(), middle.y(), TMessageKind::Fault, false, QString::fromLatin1(higherText));
 }
 
 void TDigitalDrawing::ResetCircuit() {
@@ -459,18 +478,32 @@ void TDigitalDrawing::EndDrawing() {
 // other reason (edits, exposure) are rendered again from the circuit. This keeps a step's cost to
 // the wires and devices it recolours, and it works whether or not the window is on screen.
 
-QRect TDigitalDrawing::VisibleArea() const {
+QRect TDigitalDrawing::VisibleWidgetArea() const {
     const QWidget* parent = parentWidget();
     if (!parent)
         return rect();
     return QRect(mapFrom(parent, QPoint(0, 0)), parent->size()) & rect();
 }
 
+QRect TDigitalDrawing::VisibleArea() const {
+    return m_view.ToCircuit(VisibleWidgetArea());
+}
+
+QRect TDigitalDrawing::WidgetRect(const QRect& rect) const {
+    // A pixel of room at other zooms: a line through a point may land on the next widget pixel.
+    return m_view.Percent() == 100 ? rect : m_view.ToWidget(rect).adjusted(-1, -1, 1, 1);
+}
+
 void TDigitalDrawing::InvalidateRect(const QRect& rect) {
     if (rect.isEmpty())
         return;
-    m_dirty += rect;
-    update(rect);
+    const QRect shown = WidgetRect(rect);
+    m_dirty += shown;
+    update(shown);
+}
+
+void TDigitalDrawing::UpdateCircuitRect(const QRect& rect) {
+    update(WidgetRect(rect));
 }
 
 void TDigitalDrawing::InvalidateAll() {
@@ -479,17 +512,25 @@ void TDigitalDrawing::InvalidateAll() {
 }
 
 void TDigitalDrawing::RenderGrid(QPainter& painter, const QRect& area) const {
-    const int step = Grid.SnapSize * Grid.DisplaySize;
+    int step = Grid.SnapSize * Grid.DisplaySize;
     if (step <= 0)
         return;
+    const double f = m_view.Factor();
+    // Every k-th dot when the zoom brings them too close together.
+    step *= std::max(1, static_cast<int>(std::ceil(kMinDotSpacing / (step * f))));
+    // A dot for circuit point (x, y) lands on widget pixel (floor(x f), floor(y f)), where lines
+    // through that point are drawn; only dots inside the area are set.
+    const QRect circuit = m_view.ToCircuit(area);
+    auto first = [step](int from) { return from <= 0 ? 0 : (from + step - 1) / step * step; };
+    const int lastX = std::min(circuit.right(), m_circuitSize.width());
+    const int lastY = std::min(circuit.bottom(), m_circuitSize.height());
     QPolygon dots;
-    const int firstX = (area.left() + step - 1) / step * step;
-    const int firstY = (area.top() + step - 1) / step * step;
-    const int lastX = std::min(area.right(), width());
-    const int lastY = std::min(area.bottom(), height());
-    for (int y = firstY; y <= lastY; y += step)
-        for (int x = firstX; x <= lastX; x += step)
-            dots << QPoint(x, y);
+    for (int y = first(circuit.top()); y <= lastY; y += step)
+        for (int x = first(circuit.left()); x <= lastX; x += step) {
+            const QPoint dot(static_cast<int>(std::floor(x * f)), static_cast<int>(std::floor(y * f)));
+            if (area.contains(dot))
+                dots << dot;
+        }
     painter.setPen(QPen(ColourToQColor(kGridDotColour), 1));
     painter.drawPoints(dots);
 }
@@ -503,6 +544,7 @@ void TDigitalDrawing::Render(const QRegion& region) {
         for (const QRect& r : region)
             RenderGrid(painter, r);
 
+    painter.setTransform(m_view.PaintTransform(), true);
     const bool closed = CurrentMacro->Closed;
     CurrentMacro->Closed = ShowClosed;
     CurrentMacro->Draw(painter);
@@ -517,7 +559,7 @@ void TDigitalDrawing::Render(const QRegion& region) {
 }
 
 void TDigitalDrawing::EnsureBuffer() {
-    const QRect area = VisibleArea();
+    const QRect area = VisibleWidgetArea();
     if (m_buffer.size() == area.size() && m_bufferOrigin == area.topLeft())
         return;
     m_buffer = QImage(area.size(), QImage::Format_RGB32);
@@ -532,7 +574,7 @@ void TDigitalDrawing::EnsureBuffer() {
 }
 
 void TDigitalDrawing::paintEvent(QPaintEvent* event) {
-    const QRect area = VisibleArea();
+    const QRect area = VisibleWidgetArea();
     if (area.isEmpty())
         return;
     const bool whole = m_buffer.size() != area.size() || m_bufferOrigin != area.topLeft();
@@ -548,14 +590,17 @@ void TDigitalDrawing::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setClipRegion(event->region());
     painter.drawImage(m_bufferOrigin, m_buffer);
+    // Both are drawn in widget pixels, one pixel wide at every zoom, through the points where the
+    // circuit's own lines through them are drawn.
+    auto shown = [this](QPoint p) { return m_view.ToWidgetF(p).toPoint(); };
     if (Drawing) {
         painter.setPen(QPen(Qt::black, 1));
-        painter.drawLine(LastPoint, MousePoint);
+        painter.drawLine(shown(LastPoint), shown(MousePoint));
     }
     if (RubberBanding) {
         painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
         painter.setBrush(Qt::NoBrush);
-        painter.drawRect(RubberRect);
+        painter.drawRect(QRect(shown(RubberRect.topLeft()), shown(RubberRect.bottomRight())));
     }
 }
 
@@ -575,9 +620,10 @@ void TDigitalDrawing::PaintStepValues() {
     const QRect area(m_bufferOrigin, target.size());
     QPainter painter(&target);
     painter.translate(-m_bufferOrigin);
+    painter.setTransform(m_view.PaintTransform(), true);
     QRegion touched;
     auto visible = [&](TGraphicObject* object) {
-        const QRect bounds = object->GetBounds().ToQRect() & area;
+        const QRect bounds = WidgetRect(object->GetBounds().ToQRect()) & area;
         if (bounds.isEmpty())
             return false;
         touched += bounds;
@@ -606,4 +652,89 @@ void TDigitalDrawing::PaintStepValues() {
         return;
     m_fresh += touched;
     update(touched);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Zoom
+
+QScrollArea* TDigitalDrawing::ScrollBox() const {
+    return qobject_cast<QScrollArea*>(parentWidget() ? parentWidget()->parentWidget() : nullptr);
+}
+
+void TDigitalDrawing::SetCircuitSize(QSize size) {
+    m_circuitSize = size;
+    resize(m_view.ToWidget(size));
+}
+
+void TDigitalDrawing::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // A size set from outside (an owner laying the canvas out) is the circuit area shown.
+    if (size() != m_view.ToWidget(m_circuitSize))
+        m_circuitSize = m_view.ToCircuit(rect()).size();
+}
+
+void TDigitalDrawing::ZoomTo(int percent, QPointF circuitPoint, QPoint anchor) {
+    m_view.SetPercent(percent);
+    resize(m_view.ToWidget(m_circuitSize));
+    if (QScrollArea* box = ScrollBox()) {
+        const QPointF scroll = m_view.ToWidgetF(circuitPoint) - QPointF(anchor);
+        box->horizontalScrollBar()->setValue(qRound(scroll.x()));
+        box->verticalScrollBar()->setValue(qRound(scroll.y()));
+    }
+    Handles->PlaceFrame();
+    // The buffer may keep its size and place; every pixel of it shows something else now.
+    InvalidateAll();
+    emit OnZoomChanged(m_view.Percent());
+}
+
+void TDigitalDrawing::ZoomAbout(int percent, QPoint anchor) {
+    const QPointF at = parentWidget() ? QPointF(mapFrom(parentWidget(), anchor)) : QPointF(anchor);
+    ZoomTo(percent, at / m_view.Factor(), anchor);
+}
+
+void TDigitalDrawing::ZoomStep(bool in) {
+    const QSize shown = parentWidget() ? parentWidget()->size() : size();
+    ZoomAbout(TViewTransform::NextStep(m_view.Percent(), in), QPoint(shown.width() / 2, shown.height() / 2));
+}
+
+TRect TDigitalDrawing::ShownBounds() {
+    const bool closed = CurrentMacro->Closed;
+    CurrentMacro->Closed = ShowClosed;
+    const TRect bounds = CurrentMacro->GetBounds();
+    CurrentMacro->Closed = closed;
+    return bounds;
+}
+
+void TDigitalDrawing::ZoomToFit() {
+    const QSize shown = parentWidget() ? parentWidget()->size() : size();
+    const QRect bounds = ShownBounds().ToQRect();
+    if (bounds.isEmpty() || shown.isEmpty()) {
+        // Nothing to fit: the top-left corner at actual size.
+        ZoomTo(100, QPointF(0, 0), QPoint(0, 0));
+        return;
+    }
+    const QRect fit = bounds.adjusted(-kFitMargin, -kFitMargin, kFitMargin, kFitMargin);
+    const double factor = std::min(static_cast<double>(shown.width()) / fit.width(),
+                                   static_cast<double>(shown.height()) / fit.height());
+    const QPointF centre = QRectF(fit).center();
+    ZoomTo(static_cast<int>(std::floor(factor * 100)), centre, QPoint(shown.width() / 2, shown.height() / 2));
+}
+
+void TDigitalDrawing::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        m_wheelAngle = 0;
+        event->ignore();
+        return;
+    }
+    event->accept();
+    m_wheelAngle += event->angleDelta().y();
+    int percent = m_view.Percent();
+    for (; m_wheelAngle >= kWheelNotch; m_wheelAngle -= kWheelNotch)
+        percent = TViewTransform::NextStep(percent, true);
+    for (; m_wheelAngle <= -kWheelNotch; m_wheelAngle += kWheelNotch)
+        percent = TViewTransform::NextStep(percent, false);
+    if (percent == m_view.Percent())
+        return;
+    const QPoint at = event->position().toPoint();
+    ZoomAbout(percent, parentWidget() ? mapTo(parentWidget(), at) : at);
 }

@@ -7,6 +7,7 @@
 // and inserts circuit files, runs the clipboard and keeps the edit history for undo and redo.
 
 #include "canvas/UndoStack.h"
+#include "canvas/ViewTransform.h"
 #include "drawing/MessageBox.h"
 #include "drawing/SnapGrid.h"
 #include "model/Macro.h"
@@ -20,6 +21,7 @@
 #include <memory>
 #include <vector>
 
+class QScrollArea;
 class TDigitalHandles;
 class THistoryDevice;
 class TPin;
@@ -125,6 +127,8 @@ public:
     void Undo();
     void Redo();
     const TUndoStack& History() const { return m_undo; }
+    // Starts the edit history again from the circuit as it is.
+    void ResetHistory();
     // The template editor's canvas shows a macro it does not own and keeps no history.
     bool KeepHistory = true;
 
@@ -152,11 +156,25 @@ public:
     bool LoadFromFile(const QString& path);
     bool InsertFile(const QString& path, int x, int y, bool select);
 
-    // The area of the canvas its parent shows, in canvas coordinates.
+    // The area of the circuit its parent shows, in circuit coordinates.
     QRect VisibleArea() const;
-    // Requests a repaint of part of the canvas.
+    // Requests a repaint of part of the circuit (circuit coordinates).
     void InvalidateRect(const QRect& rect);
     void InvalidateAll();
+
+    // Zoom. The circuit keeps its coordinates; only the view magnifies it, and every point the
+    // On... signals and the handlers above take is a circuit point. The anchor is a point of the
+    // parent (the scroll box's viewport) that shows the same circuit point before and after.
+    const TViewTransform& View() const { return m_view; }
+    int ZoomPercent() const { return m_view.Percent(); }
+    void ZoomAbout(int percent, QPoint anchor);
+    // One zoom step in or out about the middle of the visible area.
+    void ZoomStep(bool in);
+    // The zoom at which the shown level fills the visible area, centred in it.
+    void ZoomToFit();
+    // The extent of the circuit area in circuit units; the widget is this size times the zoom.
+    void SetCircuitSize(QSize size);
+    QSize CircuitSize() const { return m_circuitSize; }
 
     // The snap grid; changed through SetGrid.
     TGrid Grid;
@@ -210,6 +228,7 @@ signals:
     // The whole circuit was replaced (loading, a new circuit, undo, redo): windows that refer to
     // its objects must let go of them. Raised while the old objects still exist.
     void OnCircuitReplaced();
+    void OnZoomChanged(int percent);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -217,6 +236,9 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // Control and the wheel zoom about the mouse; the plain wheel scrolls, as the parent does it.
+    void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     // The press, move and release of each tool mode.
@@ -235,15 +257,15 @@ private:
     void RefuseConnection(QPoint keep);
     void DrawRubberRect();
     void InvalidateRubberLine();
+    // Repaints the widget pixels showing part of the circuit, without rendering the circuit anew.
+    void UpdateCircuitRect(const QRect& rect);
     void SelectWireForEditing();
     // Deletes objects from the shown level and runs the clean-up the deletion of a kind needs.
     void DeleteObjects(const std::vector<TGraphicObject*>& objects, bool removeDangling);
     // Stream bytes of the whole circuit, with the open levels written as the closed parts they
     // are at the root, so that opening a level is no edit.
     QByteArray CircuitBytes();
-    void RestoreCircuit(const QByteArray& bytes);
-    // Starts the edit history again from the circuit as it is.
-    void ResetHistory();
+    void RestoreCircuit(const QByteArray& state);
     void SystemClipboardChanged();
     // The position of each open level in its parent's devices, root first.
     std::vector<int> OpenPath() const;
@@ -259,7 +281,18 @@ private:
     void ReplaceRoot(std::unique_ptr<TMacro> root);
     void DeleteFromMacro(TMacro* macro, TGraphicObject* object);
 
-    // Renders background, grid and content of the region (canvas coordinates) into the buffer.
+    // The scroll box showing the canvas, if it has one.
+    QScrollArea* ScrollBox() const;
+    // The parent's area in widget pixels of the canvas.
+    QRect VisibleWidgetArea() const;
+    // The widget pixels that show a rectangle of the circuit.
+    QRect WidgetRect(const QRect& rect) const;
+    // What the shown level covers as it is painted.
+    TRect ShownBounds();
+    // Zooms so that the circuit point shows at the anchor (a point of the parent).
+    void ZoomTo(int percent, QPointF circuitPoint, QPoint anchor);
+
+    // Renders background, grid and content of the region (widget pixels) into the buffer.
     void Render(const QRegion& region);
     void RenderGrid(QPainter& painter, const QRect& area) const;
     // Makes the buffer cover the visible area, rendering it whole when it did not.
@@ -280,4 +313,7 @@ private:
     QPoint m_bufferOrigin;
     QRegion m_fresh;
     QRegion m_dirty;
+    TViewTransform m_view;
+    QSize m_circuitSize{32, 32};
+    int m_wheelAngle = 0; // wheel turns not yet used up by a zoom step, in eighths of a degree
 };

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDataStream>
 #include <QImage>
 #include <QMimeData>
 #include <QPainter>
@@ -40,6 +41,34 @@ std::unique_ptr<TMacro> ReadMacro(const QByteArray& bytes) {
 std::array<TGraphicList*, 6> ListsOf(TMacro* macro) {
     return {macro->Devices.get(), macro->Tags.get(),   macro->Wires.get(),
             macro->Solders.get(), macro->Inputs.get(), macro->Outputs.get()};
+}
+
+// A state of the edit history is the circuit's bytes followed by what the file keeps beside the
+// circuit (its name and datasheet context) and the length of that trailer, so an undo restores
+// those too.
+QByteArray WithFileFields(QByteArray circuit, const QString& name, const QString& context) {
+    QByteArray trailer;
+    QDataStream fields(&trailer, QIODeviceBase::WriteOnly);
+    fields << name << context;
+    QByteArray length;
+    QDataStream size(&length, QIODeviceBase::WriteOnly);
+    size << static_cast<quint32>(trailer.size());
+    return circuit.append(trailer).append(length);
+}
+
+// Splits a history state back into the circuit's bytes, the name and the context.
+QByteArray WithoutFileFields(const QByteArray& state, QString& name, QString& context) {
+    if (state.size() < 4)
+        return state;
+    quint32 length = 0;
+    QDataStream tail(state.right(4));
+    tail >> length;
+    if (length > static_cast<quint32>(state.size() - 4))
+        return state;
+    const qsizetype circuitSize = state.size() - 4 - static_cast<qsizetype>(length);
+    QDataStream trailer(state.mid(circuitSize, length));
+    trailer >> name >> context;
+    return state.left(circuitSize);
 }
 
 // The circuit bytes another editor put on the system clipboard, or nothing.
@@ -299,7 +328,7 @@ QByteArray TDigitalDrawing::CircuitBytes() {
     TMacro* root = RootMacro();
     const bool rootDisplayed = root->Displayed;
     root->Displayed = true;
-    QByteArray bytes = WriteClipboardBytes(root);
+    QByteArray bytes = WithFileFields(WriteClipboardBytes(root), MacroName, root->HelpTopic);
     root->Displayed = rootDisplayed;
     for (const TFlags& level : open) {
         level.Macro->Closed = level.Closed;
@@ -322,12 +351,14 @@ void TDigitalDrawing::Redo() {
         RestoreCircuit(m_undo.Redo());
 }
 
-void TDigitalDrawing::RestoreCircuit(const QByteArray& bytes) {
-    std::unique_ptr<TMacro> root = ReadMacro(bytes);
+void TDigitalDrawing::RestoreCircuit(const QByteArray& state) {
+    QString name;
+    QString context;
+    std::unique_ptr<TMacro> root = ReadMacro(WithoutFileFields(state, name, context));
     if (!root)
         return;
-    // The datasheet context is stored with the file, not in the circuit's own bytes.
-    root->HelpTopic = RootMacro()->HelpTopic;
+    MacroName = name;
+    root->HelpTopic = context;
     const std::vector<int> path = OpenPath();
     Handles->HideSelection();
     HideMessage();

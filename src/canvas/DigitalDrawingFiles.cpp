@@ -64,12 +64,25 @@ std::optional<TCircuit> ReadReporting(QWidget* parent, const QString& path,
     return std::nullopt;
 }
 
+// A circuit whose wiring had to be mended while it was read is used, but the user must know it may
+// not behave as it did.
+void WarnOfRepairs(QWidget* parent, const QString& path, const TCircuit& circuit) {
+    if (!circuit.Repairs.isEmpty())
+        TUserDialogs::Message(parent, TUserDialogs::TKind::Warning,
+                              RepairedWiringText(path, circuit.Repairs));
+}
+
 } // namespace
 
 void TDigitalDrawing::SaveToFile(const QString& path) {
     ModesOff();
     TBusyCursor busy;
     WriteCircuit(path, CurrentMacro, MacroName);
+    // An open level saved on its own leaves the circuit's file and unsaved changes as they were:
+    // the file holds that part only, so a later Save must not put the whole circuit there, and
+    // changes made outside the level are still nowhere on disk.
+    if (MacroOpen())
+        return;
     FileName = path;
     SetModified(false);
     m_undo.MarkSaved();
@@ -109,6 +122,9 @@ bool TDigitalDrawing::LoadFromFile(const QString& path) {
     SetModified(false);
     ResetCircuit();
     ResetHistory();
+    if (status)
+        status->hide();
+    WarnOfRepairs(this, path, *circuit);
     return true;
 }
 
@@ -155,5 +171,6 @@ bool TDigitalDrawing::InsertFile(const QString& path, int x, int y, bool select)
     SetModified(true);
     Handles->repaint();
     RecordEdit(QStringLiteral("Insert"));
+    WarnOfRepairs(this, path, *circuit);
     return true;
 }

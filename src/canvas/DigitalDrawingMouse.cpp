@@ -22,18 +22,20 @@ QRect RubberLineRect(QPoint a, QPoint b) {
 
 } // namespace
 
+// The handlers work on the circuit point under the mouse, whatever the zoom.
+
 void TDigitalDrawing::mousePressEvent(QMouseEvent* event) {
-    const QPoint p = event->position().toPoint();
+    const QPoint p = m_view.ToCircuit(event->position());
     MouseDown(event->button(), event->modifiers(), p.x(), p.y());
 }
 
 void TDigitalDrawing::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint p = event->position().toPoint();
+    const QPoint p = m_view.ToCircuit(event->position());
     MouseMove(event->modifiers(), p.x(), p.y());
 }
 
 void TDigitalDrawing::mouseReleaseEvent(QMouseEvent* event) {
-    const QPoint p = event->position().toPoint();
+    const QPoint p = m_view.ToCircuit(event->position());
     MouseUp(event->button(), event->modifiers(), p.x(), p.y());
 }
 
@@ -404,9 +406,9 @@ void TDigitalDrawing::ClickThrough(TGraphicObject* object, int x, int y, bool do
 // Rubber line and rectangle, painted by paintEvent over the buffer
 
 void TDigitalDrawing::InvalidateRubberLine() {
-    update(RubberLineRect(LastPoint, MousePoint));
+    UpdateCircuitRect(RubberLineRect(LastPoint, MousePoint));
 }
 
 void TDigitalDrawing::DrawRubberRect() {
-    update(RubberRect.adjusted(-1, -1, 2, 2));
+    UpdateCircuitRect(RubberRect.adjusted(-1, -1, 2, 2));
 }

@@ -10,9 +10,9 @@
 
 #include <cmath>
 
-TDigitalHandles::TDigitalHandles(TGrid* grid, QWidget* canvas)
+TDigitalHandles::TDigitalHandles(TGrid* grid, const TViewTransform* view, QWidget* canvas)
     : QWidget(canvas), Items(std::make_unique<TGraphicList>(kReferencesOnly)),
-      Group(std::make_unique<TGraphicList>(kReferencesOnly)), Grid(grid) {
+      Group(std::make_unique<TGraphicList>(kReferencesOnly)), Grid(grid), View(view) {
     setObjectName(QStringLiteral("Handles"));
     Items->Rotatable = false;
     Items->Sizeable = false;
@@ -98,7 +98,8 @@ void TDigitalHandles::SetVertexEditing(bool on) {
         return;
     }
     VertexEditing = true;
-    SetFrame(x() - HandleSize, y() - HandleSize, width() + 2 * HandleSize, height() + 2 * HandleSize);
+    SetFrame(Frame.x() - HandleSize, Frame.y() - HandleSize, Frame.width() + 2 * HandleSize,
+             Frame.height() + 2 * HandleSize);
     segment->SkipEndHandles = IsA<TPolyline>(segment);
     segment->EditVertices = true;
     InvalidateGrown(segment->GetBounds().ToQRect());
@@ -113,7 +114,22 @@ void TDigitalHandles::SetFrame(int left, int top, int width, int height) {
         top = top + height / 2 - MinSize / 2;
         height = MinSize;
     }
-    setGeometry(left, top, width, height);
+    Frame = QRect(left, top, width, height);
+    PlaceFrame();
+}
+
+void TDigitalHandles::PlaceFrame() {
+    // A small zoom still leaves room for the squares.
+    QRect shown = View->ToWidget(Frame);
+    if (shown.width() < MinSize)
+        shown = QRect(shown.left() + shown.width() / 2 - MinSize / 2, shown.top(), MinSize, shown.height());
+    if (shown.height() < MinSize)
+        shown = QRect(shown.left(), shown.top() + shown.height() / 2 - MinSize / 2, shown.width(), MinSize);
+    setGeometry(shown);
+}
+
+QPoint TDigitalHandles::CircuitPoint(QPointF p) const {
+    return View->ToCircuit(mapToParent(p));
 }
 
 void TDigitalHandles::Detach(int x, int y, bool down) {
@@ -127,7 +143,7 @@ void TDigitalHandles::Detach(int x, int y, bool down) {
         selected = group.get();
     }
     HideSelection();
-    emit OnDetach(selected, x + this->x(), down, y + this->y());
+    emit OnDetach(selected, x, down, y);
 }
 
 void TDigitalHandles::MoveSelectionBy(int dx, int dy) {
@@ -192,7 +208,7 @@ void TDigitalHandles::Hover(QPoint p) {
     if (VertexEditing) {
         int index = 0;
         auto* segment = KindCast<TSegment>(selected);
-        const QPoint at = p + pos();
+        const QPoint at = CircuitPoint(p);
         if (segment && segment->HitVertex(at.x(), at.y(), index, s)) {
             cursor = CursorForNumber(kCursorDigitalArrow);
             m_overHandle = true;
@@ -236,9 +252,9 @@ void TDigitalHandles::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !selected)
         return;
     Hover(p);
-    const QPoint at = p + pos();
+    const QPoint at = CircuitPoint(p);
     if (!selected->HitTest(at.x(), at.y()) && !m_overHandle) {
-        Detach(p.x(), p.y(), true);
+        Detach(at.x(), at.y(), true);
         return;
     }
     if (!VertexEditing) {
@@ -246,8 +262,8 @@ void TDigitalHandles::mousePressEvent(QMouseEvent* event) {
         ExtentWidth = e.MaxX - e.MinX;
         ExtentHeight = e.MaxY - e.MinY;
         selected->GetCentre(CentreX, CentreY);
-        DragStart = p;
-        SizeRect = geometry();
+        DragStart = at;
+        SizeRect = Frame;
         Angle = 360;
         DragBounds = selected->GetBounds().ToQRect();
         LastDragPoint = Grid->SnapPoint(at);
@@ -273,11 +289,11 @@ void TDigitalHandles::mouseMoveEvent(QMouseEvent* event) {
     if (!Selected())
         return;
     if (VertexDragging)
-        DragVertex(p + pos());
+        DragVertex(CircuitPoint(p));
     else if (DragKind == 0)
-        DragMove(p + pos());
+        DragMove(CircuitPoint(p));
     else if (DragKind == 1)
-        DragResize(p);
+        DragResize(CircuitPoint(p));
     else
         DragRotate(p);
 }
@@ -310,9 +326,10 @@ void TDigitalHandles::DragMove(QPoint canvasPoint) {
     emit OnItemMoving();
 }
 
-void TDigitalHandles::DragResize(QPoint p) {
+void TDigitalHandles::DragResize(QPoint canvasPoint) {
     TGraphicObject* selected = Selected();
-    QPoint q = Grid->SnapPoint(QPoint(x() + p.x() - DragStart.x(), y() + p.y() - DragStart.y()));
+    // Where the frame's top-left corner would be if it followed the mouse.
+    QPoint q = Grid->SnapPoint(Frame.topLeft() + canvasPoint - DragStart);
     const FloatRect e = selected->GetExtent();
     const float w = e.MaxX - e.MinX;
     const float h = e.MaxY - e.MinY;
@@ -374,6 +391,7 @@ void TDigitalHandles::DragResize(QPoint p) {
     emit OnItemSizing();
 }
 
+// The angle from the overlay's middle to the mouse is the same in widget pixels as in the circuit.
 void TDigitalHandles::DragRotate(QPoint p) {
     const float a = Grid->SnapAngle(LineAngle(width() / 2, height() / 2, p.x(), p.y(), true));
     if (a == Angle)
@@ -418,8 +436,10 @@ void TDigitalHandles::mouseReleaseEvent(QMouseEvent* event) {
         emit OnItemRotated();
     if (vertexMoved)
         emit OnVertexMoved();
-    if (Changed && HasSelection())
-        Detach(p.x(), p.y(), false);
+    if (Changed && HasSelection()) {
+        const QPoint at = CircuitPoint(p);
+        Detach(at.x(), at.y(), false);
+    }
 }
 
 void TDigitalHandles::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -5,8 +5,10 @@
 // performs the direct manipulations: dragging to move, dragging a corner to resize, dragging the
 // knob to rotate in snapped steps and, for wires and outline shapes, dragging their vertices. It
 // reports each manipulation through its signals and hands every press it does not take back to the
-// canvas (OnDetach). All positions it computes are canvas coordinates.
+// canvas (OnDetach). All positions it computes are circuit coordinates; only its own squares and
+// knob are drawn and hovered in widget pixels, so they keep their size at every zoom.
 
+#include "canvas/ViewTransform.h"
 #include "drawing/GraphicObject.h"
 #include "drawing/SnapGrid.h"
 
@@ -19,8 +21,8 @@
 class TDigitalHandles : public QWidget {
     Q_OBJECT
 public:
-    // The grid is the canvas's and outlives the overlay.
-    TDigitalHandles(TGrid* grid, QWidget* canvas);
+    // The grid and the view are the canvas's and outlive the overlay.
+    TDigitalHandles(TGrid* grid, const TViewTransform* view, QWidget* canvas);
     ~TDigitalHandles() override;
 
     // Nil when nothing is selected, the object when one is, else Group refilled with Items.
@@ -34,12 +36,15 @@ public:
     void SelectObject(TGraphicObject* object);
     void HideSelection();
     void SetVertexEditing(bool on);
-    // Places the overlay; a side shorter than MinSize grows about its middle.
+    // Frames a circuit rectangle; a side shorter than MinSize grows about its middle.
     void SetFrame(int left, int top, int width, int height);
+    // Lays the overlay over Frame as the view shows it now (after a zoom).
+    void PlaceFrame();
     QRect InflateByHandles(const QRect& r) const {
         return r.adjusted(-HandleSize, -HandleSize, HandleSize, HandleSize);
     }
-    // Hides the selection and hands the press (down) or the end of a drag back to the canvas.
+    // Hides the selection and hands the press (down) or the end of a drag at circuit point (x, y)
+    // back to the canvas.
     void Detach(int x, int y, bool down);
     // Keyboard nudging.
     void MoveSelectionBy(int dx, int dy);
@@ -49,7 +54,8 @@ public:
     std::unique_ptr<TGraphicList> Group; // references only
     int HandleSize = 6;
     int MinSize = 14;
-    QPoint DragStart;
+    QRect Frame;          // the framed circuit rectangle
+    QPoint DragStart;     // circuit point of the press
     uint8_t DragKind = 0; // 0 move, 1 resize, 2 rotate
     uint8_t Corner = 0;   // 0 top-left, 1 top-right, 2 bottom-right, 3 bottom-left
     bool Pressed = false;
@@ -68,7 +74,8 @@ public:
     float CentreY = 0;
     float ExtentWidth = 0;
     float ExtentHeight = 0;
-    TGrid* Grid; // not owned
+    TGrid* Grid;                // not owned
+    const TViewTransform* View; // not owned
 
     // Repaints an area of the canvas (canvas coordinates); set by the canvas.
     std::function<void(const QRect&)> InvalidateCanvas;
@@ -83,7 +90,7 @@ signals:
     void OnItemRotating();
     // A vertex drag ended that moved the vertex.
     void OnVertexMoved();
-    // (object that was selected, x, down, y) in canvas coordinates.
+    // (object that was selected, x, down, y) in circuit coordinates.
     void OnDetach(TGraphicObject* object, int x, bool down, int y);
     void OnDblClick();
 
@@ -95,9 +102,11 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    // The circuit point under a point of the overlay.
+    QPoint CircuitPoint(QPointF p) const;
     void Hover(QPoint p);
     void DragMove(QPoint canvasPoint);
-    void DragResize(QPoint p);
+    void DragResize(QPoint canvasPoint);
     void DragRotate(QPoint p);
     void DragVertex(QPoint canvasPoint);
     // Reframes the overlay around the selection's bounds.

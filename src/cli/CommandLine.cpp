@@ -92,7 +92,10 @@ int WriteError(const char* command, const QString& path, const EWriteError& erro
 
 std::optional<TCircuit> LoadCircuit(const QString& path) {
     try {
-        return ReadCircuit(path);
+        TCircuit circuit = ReadCircuit(path);
+        if (!circuit.Repairs.isEmpty())
+            Err(RepairedWiringText(path, circuit.Repairs) + QLatin1Char('\n'));
+        return circuit;
     } catch (const ECircuitFile& e) {
         Err(e.Text + QLatin1Char('\n'));
     } catch (const std::exception&) {

@@ -60,7 +60,8 @@ int UsageError(const char* command, const QString& message);
 int WriteError(const char* command, const QString& path, const EWriteError& error);
 
 // Reads a circuit file as the editor does. On failure prints the editor's message (missing file,
-// later version, not a circuit file, damaged file) and returns nothing.
+// later version, not a circuit file, damaged file) and returns nothing; wiring mended while reading
+// is reported as the editor's warning.
 std::optional<TCircuit> LoadCircuit(const QString& path);
 
 // The commands; each takes the words after its name and returns the exit code.

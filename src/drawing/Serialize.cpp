@@ -684,8 +684,12 @@ void TSerializeReader::Commit() {
 
     std::unordered_set<TSerialize*> gone;
     for (size_t i = 0; i < count; ++i)
-        if (!kept[i])
+        if (!kept[i]) {
             gone.insert(m_objects[i]);
+            // What such an object owned goes with it and is not counted.
+            if (m_owner[i] == kOwnerNone)
+                ++m_repairs.Dropped[m_objects[i]->ClassName()];
+        }
     if (!gone.empty()) {
         TDropListed dropGone(gone);
         TDropAll dropAll;
@@ -700,7 +704,7 @@ void TSerializeReader::Commit() {
     }
     for (TSerialize* object : m_objects)
         if (object)
-            object->LinksRead();
+            m_repairs.LinksCut += object->LinksRead();
     m_committed = true;
 }
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -89,8 +90,8 @@ public:
     // Classes holding references to other objects of a stream (not owned) report each of them here.
     virtual void VisitReferences(TReferenceVisitor&) {}
     // Called once the whole tree has been read; classes whose links must agree in both directions
-    // repair one-sided links here.
-    virtual void LinksRead() {}
+    // cut one-sided links here and return how many they cut.
+    virtual int LinksRead() { return 0; }
 
     uint32_t Kinds() const { return m_kinds; }
 
@@ -354,6 +355,15 @@ public:
     void ClearDescriptors() { m_descriptors.clear(); }
     const std::vector<TDescriptor>& Descriptors() const { return m_descriptors; }
 
+    // What Commit mended in a damaged stream: objects that only references reached (no owner held
+    // them) were dropped, with every reference to them; links recorded on one side only were cut.
+    struct TRepairs {
+        std::map<std::string, int> Dropped; // by class name
+        int LinksCut = 0;
+        bool Any() const { return !Dropped.empty() || LinksCut > 0; }
+    };
+    const TRepairs& Repairs() const { return m_repairs; }
+
     // A top-level object of the stream, handed to the caller by Commit. Nil is a read error.
     template <class T> T* ReadRoot() { return Typed<T>(ReadEntry(), false, kOwnerCaller); }
     // Resolves the links of everything read, drops objects nobody owns and gives the roots to the
@@ -473,4 +483,5 @@ private:
     std::vector<ClassEntry> m_classes;
     std::vector<TDescriptor> m_descriptors;
     bool m_committed = false;
+    TRepairs m_repairs;
 };

@@ -58,6 +58,47 @@ template <class Body> auto Translated(Body body) {
     }
 }
 
+// The repairs of a reader in words, or empty.
+QString RepairText(const TSerializeReader::TRepairs& repairs) {
+    struct TNoun {
+        const char* Singular;
+        const char* Plural;
+        int Count;
+    };
+    TNoun nouns[] = {{"wire", "wires", 0},
+                     {"solder joint", "solder joints", 0},
+                     {"pin", "pins", 0},
+                     {"other object", "other objects", 0}};
+    int dropped = 0;
+    for (const auto& [className, count] : repairs.Dropped) {
+        const int noun = className == TWire::kClassName                                        ? 0
+                         : className == TSolder::kClassName                                    ? 1
+                         : className == TPin::kClassName || className == TMacroPin::kClassName ? 2
+                                                                                               : 3;
+        nouns[noun].Count += count;
+        dropped += count;
+    }
+    QStringList parts;
+    if (dropped > 0) {
+        QStringList counted;
+        for (const TNoun& noun : nouns)
+            if (noun.Count > 0)
+                counted << QStringLiteral("%1 %2")
+                               .arg(noun.Count)
+                               .arg(QLatin1String(noun.Count == 1 ? noun.Singular : noun.Plural));
+        QString list = counted.takeLast();
+        if (!counted.isEmpty())
+            list = counted.join(QStringLiteral(", ")) + QStringLiteral(" and ") + list;
+        parts << list + (dropped == 1 ? QStringLiteral(" that no list held was removed")
+                                      : QStringLiteral(" that no list held were removed"));
+    }
+    if (repairs.LinksCut == 1)
+        parts << QStringLiteral("1 connection recorded at one end only was cut");
+    else if (repairs.LinksCut > 1)
+        parts << QStringLiteral("%1 connections recorded at one end only were cut").arg(repairs.LinksCut);
+    return parts.join(QStringLiteral("; "));
+}
+
 TCircuit ReadFrom(TSerializeReader& reader, const std::function<void(int32_t)>& progress) {
     return Translated([&] {
         if (progress)
@@ -69,6 +110,7 @@ TCircuit ReadFrom(TSerializeReader& reader, const std::function<void(int32_t)>& 
         TMacro* root = reader.ReadRoot<TMacro>();
         reader.Commit();
         circuit.Root.reset(root);
+        circuit.Repairs = RepairText(reader.Repairs());
         // The datasheet context of the circuit travels in the header; without this it would be
         // lost on every load, and a file saved again would not be the file read.
         if (header.HasHelpContext)
@@ -100,6 +142,12 @@ void WriteTo(TSerializeWriter& writer, TMacro* macro, const QString& name) {
 }
 
 } // namespace
+
+QString RepairedWiringText(const QString& path, const QString& repairs) {
+    return QStringLiteral("The wiring in '%1' was damaged and has been repaired: %2. The circuit may not "
+                          "behave as it did when it was saved.")
+        .arg(QFileInfo(path).fileName(), repairs);
+}
 
 QString MissingFileText(const QString& path) {
     return QStringLiteral("Unable to locate the Tessivar file '") + QFileInfo(path).fileName() +

@@ -36,7 +36,13 @@ struct TCircuit {
     std::unique_ptr<TMacro> Root;
     QString Name; // descriptor 100, or the name of a version-30 file
     uint8_t Version = 0;
+    // What reading mended in damaged wiring, for example "1 wire that no list held was removed";
+    // empty when the file was sound.
+    QString Repairs;
 };
+
+// The warning shown when a circuit file's wiring had to be mended while it was read.
+QString RepairedWiringText(const QString& path, const QString& repairs);
 
 struct TCircuitHeader {
     uint8_t Version = 0;

@@ -89,10 +89,13 @@ void TPin::VisitReferences(TReferenceVisitor& visit) {
     visit(Wire);
 }
 
-void TPin::LinksRead() {
+int TPin::LinksRead() {
     WiringChanged();
-    if (Wire && Wire->EndA != this && Wire->EndB != this)
+    if (Wire && Wire->EndA != this && Wire->EndB != this) {
         Wire = nullptr;
+        return 1;
+    }
+    return 0;
 }
 
 bool TPin::WireVisited() const {
@@ -146,11 +149,14 @@ void TMacroPin::VisitReferences(TReferenceVisitor& visit) {
     visit(Partner);
 }
 
-void TMacroPin::LinksRead() {
+int TMacroPin::LinksRead() {
     WiringChanged();
-    TPin::LinksRead();
-    if (Partner && Partner->Partner != this)
+    int cut = TPin::LinksRead();
+    if (Partner && Partner->Partner != this) {
         Partner = nullptr;
+        ++cut;
+    }
+    return cut;
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -194,9 +200,10 @@ void TSolder::VisitReferences(TReferenceVisitor& visit) {
     visit(Wire3);
 }
 
-void TSolder::LinksRead() {
+int TSolder::LinksRead() {
     WiringChanged();
     // A wire may sit in as many slots as it has ends here, no more.
+    int cut = 0;
     TWire** slotRefs[] = {&Wire1, &Wire2, &Wire3};
     for (TWire** slot : slotRefs) {
         TWire* wire = *slot;
@@ -206,9 +213,12 @@ void TSolder::LinksRead() {
         int held = 0;
         for (TWire** other : slotRefs)
             held += *other == wire;
-        if (held > ends)
+        if (held > ends) {
             *slot = nullptr;
+            ++cut;
+        }
     }
+    return cut;
 }
 
 void TSolder::Offset(float dx, float dy) {
@@ -295,24 +305,32 @@ void TWire::VisitReferences(TReferenceVisitor& visit) {
     visit(EndB);
 }
 
-void TWire::LinksRead() {
+int TWire::LinksRead() {
     WiringChanged();
     // A pin holds one wire: an end whose pin holds another wire, or a second end on the same pin,
     // is cut. A joint must hold the wire once for every end of it there.
+    int cut = 0;
     for (TGraphicObject** end : {&EndA, &EndB})
-        if (TPin* pin = AsPin(*end); pin && pin->Wire != this)
+        if (TPin* pin = AsPin(*end); pin && pin->Wire != this) {
             *end = nullptr;
-    if (EndB && EndB == EndA && AsPin(EndB))
+            ++cut;
+        }
+    if (EndB && EndB == EndA && AsPin(EndB)) {
         EndB = nullptr;
+        ++cut;
+    }
     for (TGraphicObject** end : {&EndB, &EndA}) {
         TSolder* solder = AsSolder(*end);
         if (!solder)
             continue;
         const int ends = (EndA == solder ? 1 : 0) + (EndB == solder ? 1 : 0);
         const int held = (solder->Wire1 == this) + (solder->Wire2 == this) + (solder->Wire3 == this);
-        if (ends > held)
+        if (ends > held) {
             *end = nullptr;
+            ++cut;
+        }
     }
+    return cut;
 }
 
 namespace {

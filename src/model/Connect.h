@@ -64,7 +64,7 @@ public:
     void Write(TSerializeWriter& writer) override;
     void Read(TSerializeReader& reader) override;
     void VisitReferences(TReferenceVisitor& visit) override;
-    void LinksRead() override;
+    int LinksRead() override;
 
     // Records the driver, stores the level and floods the pin's net unless the pin is an input or
     // the net was already flooded in this pass. True when any pin reached changed level.
@@ -93,7 +93,7 @@ public:
     void Write(TSerializeWriter& writer) override;
     void Read(TSerializeReader& reader) override;
     void VisitReferences(TReferenceVisitor& visit) override;
-    void LinksRead() override;
+    int LinksRead() override;
 
     TMacroPin* Partner = nullptr; // not owned
 };
@@ -110,7 +110,7 @@ public:
     void Write(TSerializeWriter& writer) override;
     void Read(TSerializeReader& reader) override;
     void VisitReferences(TReferenceVisitor& visit) override;
-    void LinksRead() override;
+    int LinksRead() override;
     void Offset(float dx, float dy) override;
 
     bool Propagate(TDevice* driver, int32_t level);
@@ -141,7 +141,7 @@ public:
     void Write(TSerializeWriter& writer) override;
     void Read(TSerializeReader& reader) override;
     void VisitReferences(TReferenceVisitor& visit) override;
-    void LinksRead() override;
+    int LinksRead() override;
 
     bool Propagate(TDevice* driver, int32_t level);
     // Searches the net from this wire for a pin of the given kind; leaves the Visited marks set.

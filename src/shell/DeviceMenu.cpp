@@ -317,12 +317,18 @@ void TDeviceMenu::Popup(QPoint globalPos) {
 }
 
 bool TDeviceMenu::eventFilter(QObject* watched, QEvent* event) {
-    TDigitalDrawing* canvas = Canvas();
-    if (watched == canvas && event->type() == QEvent::MouseButtonPress) {
+    // Only these two; the others also arrive while the main window is being destroyed.
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::ContextMenu)
+        return QObject::eventFilter(watched, event);
+    TDigitalDrawing* canvas = m_canvas;
+    if (!canvas)
+        return QObject::eventFilter(watched, event);
+    if (watched == canvas && type == QEvent::MouseButtonPress) {
         // Whether this press selects what it hits, decided before the press is handled: a right
         // click that ends a wire on a new tag selects the tag, but asks for no menu.
         m_rightPressSelects = canvas->SelectMode && !canvas->WiringMode;
-    } else if (event->type() == QEvent::ContextMenu &&
+    } else if (type == QEvent::ContextMenu &&
                (watched == canvas->Handles || (watched == canvas && m_rightPressSelects))) {
         m_rightPressSelects = false;
         Popup(static_cast<QContextMenuEvent*>(event)->globalPos());
@@ -466,6 +472,7 @@ void TDeviceMenu::PopNameMacroClick() {
         return;
     Canvas()->MacroName = text->Text;
     Canvas()->SetModified(true);
+    Canvas()->RecordEdit(QStringLiteral("Name Macro"));
 }
 
 void TDeviceMenu::EditSequence() {

@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 
@@ -135,6 +136,7 @@ private:
     QAction* FormAction(const char* name) const;
 
     TMainForm* m_form;
+    QPointer<TDigitalDrawing> m_canvas; // set once the windows are tied in
     bool m_rightPressSelects = false;
     bool m_tagMenu = false;
 };

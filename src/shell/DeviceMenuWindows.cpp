@@ -34,6 +34,7 @@ bool Contains(TGraphicObject* object, const TGraphicObject* target) {
 
 void TDeviceMenu::ConnectWindows() {
     TDigitalDrawing* canvas = Canvas();
+    m_canvas = canvas;
     connect(canvas->Handles, &TDigitalHandles::OnSetItem, this, &TDeviceMenu::SelectionChanged,
             Qt::UniqueConnection);
     canvas->installEventFilter(this);

@@ -2,10 +2,12 @@
 
 #include "canvas/DigitalDrawing.h"
 #include "canvas/UserDialogs.h"
+#include "devices/ui/AnalyserForm.h"
 #include "drawing/Help.h"
 #include "drawing/Serialize.h"
 #include "shell/DeviceMenu.h"
 #include "shell/PartButton.h"
+#include "shell/PartsCentre.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -14,6 +16,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollArea>
@@ -40,7 +43,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     ScrollBox->setBackgroundRole(QPalette::Base);
     ScrollBox->setStyleSheet(QStringLiteral("QScrollArea#ScrollBox { background: white; }"));
     CircuitCanvas = new TDigitalDrawing;
-    CircuitCanvas->resize(kCanvasWidth, kCanvasHeight);
+    CircuitCanvas->SetCircuitSize(QSize(kCanvasWidth, kCanvasHeight));
     ScrollBox->setWidget(CircuitCanvas);
     setCentralWidget(ScrollBox);
 
@@ -64,6 +67,13 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     CreateToolBars();
     DeviceMenu = new TDeviceMenu(this);
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    m_zoomLabel = new QLabel(statusBar());
+    m_zoomLabel->setObjectName(QStringLiteral("ZoomLabel"));
+    // The hints are red; the zoom is not a hint.
+    m_zoomLabel->setStyleSheet(QStringLiteral("color: black"));
+    statusBar()->addPermanentWidget(m_zoomLabel);
+    connect(CircuitCanvas, &TDigitalDrawing::OnZoomChanged, this, &TMainForm::ShowZoom);
+    ShowZoom(CircuitCanvas->ZoomPercent());
 
     setWindowTitle(QStringLiteral("Tessivar - Untitled"));
     HomeFolder = QDir::currentPath();
@@ -174,6 +184,12 @@ void TMainForm::CreateActions() {
          &F::MenuSnapToGridClick},
         {&F::m_menuGridSetup, "MenuGridSetup", "&Grid Setup...", nullptr, nullptr, kNoIcon, false,
          &F::MenuGridSetupClick},
+        {nullptr, "MenuZoomIn", "Zoom &In", nullptr, "Ctrl+=", kNoIcon, false, &F::MenuZoomInClick},
+        {nullptr, "MenuZoomOut", "Zoom &Out", nullptr, "Ctrl+-", kNoIcon, false, &F::MenuZoomOutClick},
+        {nullptr, "MenuActualSize", "&Actual Size", nullptr, "Ctrl+0", kNoIcon, false,
+         &F::MenuActualSizeClick},
+        {nullptr, "MenuZoomToFit", "Zoom to &Fit", nullptr, "Ctrl+Shift+F", kNoIcon, false,
+         &F::MenuZoomToFitClick},
 
         {nullptr, "ToolsLogicHistory", "Logic &History...", nullptr, nullptr, kNoIcon, false, nullptr},
         {nullptr, "ToolsTemplateEditor", "&Template Editor...", nullptr, nullptr, kNoIcon, false,
@@ -208,6 +224,8 @@ void TMainForm::CreateActions() {
     connect(Action("MenuHelpTopics"), &QAction::triggered, this, [] { ShowHelpFile(HelpFilePath()); });
     m_menuRedo->setShortcuts(
         {QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
+    Action("MenuZoomIn")
+        ->setShortcuts({QKeySequence(QStringLiteral("Ctrl+=")), QKeySequence(QStringLiteral("Ctrl++"))});
     m_editActions = {m_speedCut, m_speedCopy, m_speedPaste};
     m_laterActions = {Action("ToolsLogicHistory")};
 
@@ -289,6 +307,27 @@ void TMainForm::MenuSnapToGridClick() {
     CircuitCanvas->SetGrid(grid);
 }
 
+void TMainForm::MenuZoomInClick() {
+    CircuitCanvas->ZoomStep(true);
+}
+
+void TMainForm::MenuZoomOutClick() {
+    CircuitCanvas->ZoomStep(false);
+}
+
+void TMainForm::MenuActualSizeClick() {
+    const QSize shown = ScrollBox->viewport()->size();
+    CircuitCanvas->ZoomAbout(100, QPoint(shown.width() / 2, shown.height() / 2));
+}
+
+void TMainForm::MenuZoomToFitClick() {
+    CircuitCanvas->ZoomToFit();
+}
+
+void TMainForm::ShowZoom(int percent) {
+    m_zoomLabel->setText(QStringLiteral("%1%").arg(percent));
+}
+
 void TMainForm::CreateMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("MenuFile"));
@@ -353,6 +392,9 @@ void TMainForm::CreateMenus() {
     view->addAction(m_menuSnapToGrid);
     view->addSeparator();
     view->addAction(m_menuGridSetup);
+    view->addSeparator();
+    for (const char* name : {"MenuZoomIn", "MenuZoomOut", "MenuActualSize", "MenuZoomToFit"})
+        view->addAction(Action(name));
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->setObjectName(QStringLiteral("MenuTools"));
@@ -416,6 +458,10 @@ void TMainForm::UpdateActions() {
 
 void TMainForm::RepaintWindows() {
     repaint();
+    for (QWidget* window :
+         {static_cast<QWidget*>(TPartsForm::Instance()), static_cast<QWidget*>(TAnalyserForm::Instance())})
+        if (window && window->isVisible())
+            window->repaint();
 }
 
 QString TMainForm::TitleFromFileName(const QString& path) {

@@ -12,6 +12,7 @@
 
 class QAction;
 class QActionGroup;
+class QLabel;
 class QMenu;
 class QScrollArea;
 class QTimer;
@@ -123,6 +124,11 @@ public:
     void MenuViewClick();
     void MenuShowGridClick();
     void MenuSnapToGridClick();
+    // Zoom: steps about the middle of the view, actual size, and the shown level fitted to the view.
+    void MenuZoomInClick();
+    void MenuZoomOutClick();
+    void MenuActualSizeClick();
+    void MenuZoomToFitClick();
 
     QStringList FileHistory; // newest first, at most kHistorySize
     QString HomeFolder;
@@ -188,6 +194,7 @@ private:
     // A new part for the armed button, after the dialog it needs; nil when the user cancelled.
     std::unique_ptr<TGraphicObject> CreatePart(const QString& buttonName);
     void SetStatusHint(const QString& text);
+    void ShowZoom(int percent);
     // Puts the pointer mode back after placing, opening or closing.
     void PointerDown();
     bool KeyFromCanvas(QObject* watched) const;
@@ -248,6 +255,7 @@ private:
     QAction* m_menuSnapToGrid;
     QAction* m_menuGridSetup;
     QList<QAction*> m_laterActions; // commands whose windows do not exist yet
+    QLabel* m_zoomLabel;            // the zoom, at the right of the status bar
 
     QToolBar* m_toolBar1;
     QToolBar* m_toolBar2;

@@ -40,6 +40,7 @@ void TMainForm::OptionsNameMacroClick() {
         return;
     CircuitCanvas->MacroName = dialog->EditMacroName->toPlainText();
     CircuitCanvas->SetModified(true);
+    CircuitCanvas->RecordEdit(QStringLiteral("Name Macro"));
 }
 
 void TMainForm::MenuAboutClick() {

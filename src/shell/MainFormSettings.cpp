@@ -257,6 +257,11 @@ void TMainForm::ReadSettings() {
             DatasheetPath = path;
     }
 
+    // Read apart from the group: a store written before there was a zoom keeps its other values.
+    const int zoom = settings.value(kViewGroup + QStringLiteral("/Zoom"), 100).toInt();
+    CircuitCanvas->ZoomAbout(InRange(zoom, TViewTransform::kMinPercent, TViewTransform::kMaxPercent, 100),
+                             QPoint(0, 0));
+
     // Values the grid set-up dialog and the clock speed menu could not have produced.
     grid.SnapSize = InRange(grid.SnapSize, 5, 60, 5);
     grid.DisplaySize = InRange(grid.DisplaySize, 1, 5, 2);
@@ -288,6 +293,7 @@ void TMainForm::WriteSettings() {
     settings.setValue(QStringLiteral("Snap Size"), grid.SnapSize);
     settings.setValue(QStringLiteral("Display Size"), grid.DisplaySize);
     settings.setValue(QStringLiteral("Angle"), grid.AngleStep);
+    settings.setValue(QStringLiteral("Zoom"), CircuitCanvas->ZoomPercent());
     settings.endGroup();
 
     settings.beginGroup(kClockGroup);

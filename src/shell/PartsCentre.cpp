@@ -506,7 +506,7 @@ bool TPartsForm::eventFilter(QObject* watched, QEvent* event) {
             return false;
         drop->acceptProposedAction();
         const QString path = QString::fromUtf8(drop->mimeData()->data(QString::fromLatin1(kPartMimeType)));
-        const QPoint at = drop->position().toPoint();
+        const QPoint at = m_canvas->View().ToCircuit(drop->position());
         if (m_canvas->InsertFile(path, at.x(), at.y(), true)) {
             auto* macro = KindCast<TMacro>(m_canvas->Handles->Selected());
             if (macro && !macro->Datasheet.isEmpty()) {

@@ -132,6 +132,7 @@ TTemplateForm::TTemplateForm(QWidget* parent) : QDialog(parent) {
 
     connect(EditCanvas, &TDigitalDrawing::OnMouseDown, this, &TTemplateForm::EditCanvasMouseDown);
     connect(EditCanvas, &TDigitalDrawing::OnMouseUp, this, &TTemplateForm::UpdateEditCommands);
+    connect(EditCanvas, &TDigitalDrawing::OnObjectDeSelected, this, &TTemplateForm::UpdateEditCommands);
     connect(EditCanvas, &TDigitalDrawing::OnEndDrawing, this, &TTemplateForm::EditCanvasEndDrawing);
     connect(EditCanvas->Handles, &TDigitalHandles::OnSetItem, this, &TTemplateForm::HandlesSetItem);
     for (auto changed : {&TDigitalHandles::OnItemMoved, &TDigitalHandles::OnItemSized,

@@ -386,6 +386,22 @@ TEST_F(CanvasTest, SaveAndLoadGiveTheSameCircuitAndBytes) {
     EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(CanvasTest, AFileWhoseWiringWasMendedLoadsWithAWarning) {
+    QFile file(Path("damaged.tvm"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(DamagedWiringBytes());
+    file.close();
+    ASSERT_TRUE(canvas->LoadFromFile(file.fileName()));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].Kind, TUserDialogs::TKind::Warning);
+    EXPECT_EQ(messages[0].Text,
+              "The wiring in 'damaged.tvm' was damaged and has been repaired: 1 wire that no list "
+              "held was removed; 1 connection recorded at one end only was cut. The circuit "
+              "may not behave as it did when it was saved.");
+    EXPECT_EQ(canvas->MacroName, "damaged");
+    EXPECT_EQ(canvas->CurrentMacro->Wires->ChildCount(), 1);
+}
+
 TEST_F(CanvasTest, FailedLoadsReportAndKeepTheCircuit) {
     TFileStatusDialog status;
     const QString good = WriteSample("good.tvm", "Kept");

@@ -194,3 +194,17 @@ TEST_F(CliTest, OutputsMayBeStandardOutputButNeverReplaceAFolder) {
     EXPECT_TRUE(folder.Err.contains("Is a directory")) << folder.Err.toStdString();
     EXPECT_TRUE(QFileInfo(Path("folder.vcd")).isDir());
 }
+
+TEST_F(CliTest, RepairedWiringIsReportedWithoutChangingTheExitCode) {
+    const QString file = WriteBytes(QStringLiteral("damaged.tvm"), DamagedWiringBytes());
+    const QString warning =
+        RepairedWiringText(file,
+                           "1 wire that no list held was removed; 1 connection recorded at one end only "
+                           "was cut") +
+        '\n';
+    for (const char* command : {"run", "info"}) {
+        const TCliResult result = RunCli({command, file});
+        EXPECT_EQ(result.ExitCode, 0) << command;
+        EXPECT_EQ(result.Err, warning) << command;
+    }
+}

@@ -169,3 +169,20 @@ TEST(CircuitFile, DamagedLinksAreReadErrors) {
     wired[end + 3] = 1;
     EXPECT_THROW(ReadCircuitBytes(wired), ECircuitFile);
 }
+
+// A reader that mends damaged wiring says what it mended; a sound file reads without a word.
+TEST(CircuitFile, RepairedWiringIsNamed) {
+    const TCircuit damaged = ReadCircuitBytes(DamagedWiringBytes());
+    EXPECT_EQ(damaged.Repairs,
+              "1 wire that no list held was removed; 1 connection recorded at one end only was cut");
+    ASSERT_EQ(damaged.Root->Wires->ChildCount(), 1);
+    auto* left = static_cast<TWire*>(damaged.Root->Wires->Child(0));
+    EXPECT_NE(left->EndA, nullptr);
+    EXPECT_EQ(left->EndB, nullptr);
+    EXPECT_EQ(static_cast<TDevice*>(damaged.Root->Devices->Child(0))->Pin(0)->Wire, nullptr);
+
+    EXPECT_EQ(ReadCircuitBytes(WriteCircuitBytes(SampleCircuit().get(), "x")).Repairs, "");
+    for (const char* example : {"counter.tvm", "adder.tvm", "sequence.tvm"})
+        EXPECT_EQ(ReadCircuit(QStringLiteral(TESSIVAR_TEST_DATA "/../../examples/") + example).Repairs, "")
+            << example;
+}

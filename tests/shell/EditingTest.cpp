@@ -24,8 +24,8 @@
 #include <QMimeData>
 #include <QRadioButton>
 #include <QSettings>
-#include <QStatusBar>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>

@@ -317,9 +317,22 @@ TEST_F(MenuCommandsTest, SavingAnOpenLevelAsksAndAlwaysShowsTheDialog) {
     files = {dir.filePath("inner.tvm")};
     Keys("Ctrl+S");
     ASSERT_EQ(requests.size(), 1u) << "the dialog although the circuit has a file";
-    EXPECT_EQ(form->windowTitle(), "Tessivar - inner");
     EXPECT_EQ(DevicesIn(dir.filePath("inner.tvm")), 1) << "the inverter, without the outer level";
     EXPECT_EQ(DevicesIn(dir.filePath("outer.tvm")), 1) << "the macro part";
+    // The level's file is not the circuit's: a later Save goes to outer.tvm, and the circuit's
+    // unsaved changes still count as unsaved.
+    EXPECT_EQ(form->windowTitle(), "Tessivar - outer");
+    EXPECT_EQ(canvas->FileName, dir.filePath("outer.tvm"));
+    Edit();
+    Act("SpeedCloseMacro")->trigger();
+    requests.clear();
+    Keys("Ctrl+S");
+    EXPECT_TRUE(requests.empty());
+    EXPECT_EQ(DevicesIn(dir.filePath("inner.tvm")), 1) << "the level's file is left alone";
+    EXPECT_FALSE(canvas->Modified);
+    canvas->Handles->SelectObject(macro);
+    Act("PopEditMacro")->trigger();
+    ASSERT_TRUE(canvas->MacroOpen());
 
     // Yes to saving the changes but No to saving only this level keeps everything.
     Edit();
@@ -425,6 +438,7 @@ TEST_F(MenuCommandsTest, GridSetupShowsTheDotDistanceAndChangesTheGridOnlyOnOk) 
 
 TEST_F(MenuCommandsTest, NameMacroKeepsTheNameOnOneLineAndSavesIt) {
     canvas->MacroName = QStringLiteral("Old");
+    canvas->ResetHistory();
     Drive = [](QDialog* dialog) {
         auto* box = Control<QPlainTextEdit>(dialog, "EditMacroName");
         EXPECT_EQ(box->toPlainText(), "Old");
@@ -439,6 +453,12 @@ TEST_F(MenuCommandsTest, NameMacroKeepsTheNameOnOneLineAndSavesIt) {
     };
     Act("OptionsNameMacro")->trigger();
     EXPECT_EQ(canvas->MacroName, "Adder 4");
+    // Naming is an edit: undone and redone with the circuit, so no undo can drop it unasked.
+    Keys("Ctrl+Z");
+    EXPECT_EQ(canvas->MacroName, "Old");
+    Keys("Ctrl+Y");
+    EXPECT_EQ(canvas->MacroName, "Adder 4");
+    EXPECT_TRUE(canvas->Modified);
     files = {dir.filePath("adder.tvm")};
     Keys("Ctrl+S");
     EXPECT_EQ(ReadCircuitHeader(dir.filePath("adder.tvm")).Name, "Adder 4");

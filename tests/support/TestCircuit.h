@@ -169,3 +169,22 @@ inline std::unique_ptr<TMacro> CircuitOfEveryClass() {
     circuit.Root->AddObject(new TSolder);
     return circuit.Release();
 }
+
+// A circuit file with damaged wiring, as a faulty writer might leave it: a wire that no list holds
+// (only the pins it joins refer to it) and a wire whose second pin does not know it. Reading it drops
+// the first wire and cuts the second one's end.
+inline QByteArray DamagedWiringBytes() {
+    TTestCircuit circuit;
+    auto* a = circuit.Add<TNotGate>(0, 0);
+    auto* b = circuit.Add<TNotGate>(100, 0);
+    auto* c = circuit.Add<TNotGate>(0, 100);
+    auto* d = circuit.Add<TNotGate>(100, 100);
+    TWire* orphan = circuit.Wire(a->Pin(0), b->Pin(1));
+    circuit.Wire(c->Pin(0), d->Pin(1));
+    circuit.Root->Wires->Children->Remove(orphan);
+    d->Pin(1)->Wire = nullptr;
+    const QByteArray bytes = WriteCircuitBytes(circuit.Root, QStringLiteral("damaged"));
+    circuit.Root->Wires->AddChild(orphan);
+    d->Pin(1)->Wire = c->Pin(0)->Wire;
+    return bytes;
+}

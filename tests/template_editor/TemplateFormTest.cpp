@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QStatusBar>
@@ -40,6 +41,7 @@ protected:
         };
         TUserDialogs::FileHook = [this](bool, const TUserDialogs::TFileRequest& request) {
             requests << request.Title;
+            offered = request.Places;
             return FileAnswer;
         };
         TUserDialogs::DialogHook = [this](QDialog* dialog) {
@@ -137,6 +139,7 @@ protected:
     QMessageBox::StandardButton Answer = QMessageBox::Yes;
     QStringList messages;
     QStringList requests;
+    QStringList offered; // the places the last file dialog offered
     QTemporaryDir dir;
 };
 
@@ -369,15 +372,17 @@ TEST_F(TemplateEditorTest, LinksFollowThePinsAndBadTemplatesChangeNothing) {
         wire->AddPoint({20, 30});
         wire->Connect(made[2]);
         outline->Add(wire);
-        QFile file(crafted);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        TSerializeWriter writer(&file);
-        writer.FileType = 60697;
-        writer.Version = 20;
-        writer.WriteSignature();
-        writer.WriteObject(outline.get());
-        writer.WriteObject(pins.get());
-        writer.Finish();
+        {
+            QFile file(crafted);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            TSerializeWriter writer(&file);
+            writer.FileType = 60697;
+            writer.Version = 20;
+            writer.WriteSignature();
+            writer.WriteObject(outline.get());
+            writer.WriteObject(pins.get());
+            writer.Finish();
+        }
         outline.reset(); // the wire lets go of its pin first
     }
     EditTemplate(tag(2), [&] {
@@ -396,6 +401,16 @@ TEST_F(TemplateEditorTest, LinksFollowThePinsAndBadTemplatesChangeNothing) {
     });
     EXPECT_EQ(numbers(), (std::vector<int>{-1, -1, 5}));
     EXPECT_TRUE(canvas->Modified);
+
+    // The shipped templates are offered beside the user's own.
+    EditTemplate(tag(0), [&] {
+        ASSERT_FALSE(editor->ShippedFolder().isEmpty());
+        FileAnswer = QDir(editor->ShippedFolder()).filePath("DIP 14.tvt");
+        Answer = QMessageBox::No;
+        Act("MenuOpenTemplate")->trigger();
+        EXPECT_EQ(offered, (QStringList{editor->UserFolder(), editor->ShippedFolder()}));
+        EXPECT_EQ(Root()->PinCount(), 14);
+    });
 }
 
 } // namespace
