@@ -2,10 +2,12 @@
 
 #include "canvas/DigitalDrawing.h"
 #include "canvas/UserDialogs.h"
+#include "devices/ui/AnalyserForm.h"
 #include "drawing/Help.h"
 #include "drawing/Serialize.h"
 #include "shell/DeviceMenu.h"
 #include "shell/PartButton.h"
+#include "shell/PartsCentre.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -460,6 +462,10 @@ void TMainForm::UpdateActions() {
 
 void TMainForm::RepaintWindows() {
     repaint();
+    for (QWidget* window :
+         {static_cast<QWidget*>(TPartsForm::Instance()), static_cast<QWidget*>(TAnalyserForm::Instance())})
+        if (window && window->isVisible())
+            window->repaint();
 }
 
 QString TMainForm::TitleFromFileName(const QString& path) {
