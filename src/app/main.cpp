@@ -10,6 +10,7 @@
 #include "shell/AssociateHelpDialog.h"
 #include "shell/DatasheetPathDialog.h"
 #include "shell/EditTextDialog.h"
+#include "shell/ExportImageDialog.h"
 #include "shell/GridSetupDialog.h"
 #include "shell/HelpWindow.h"
 #include "shell/MainForm.h"
@@ -46,6 +47,7 @@ int main(int argc, char* argv[]) {
     TNumberOutDialog numberOut(&mainForm);
     TEditContentsDialog editContents(&mainForm);
     TTemplateForm templateEditor(&mainForm);
+    TExportImageDialog exportImage(&mainForm);
     THelpWindow helpWindow;
 
     mainForm.SetCommandLine(QApplication::arguments().mid(1));

@@ -78,6 +78,11 @@ void TDigitalDrawing::SaveToFile(const QString& path) {
     ModesOff();
     TBusyCursor busy;
     WriteCircuit(path, CurrentMacro, MacroName);
+    // An open level saved on its own leaves the circuit's file and unsaved changes as they were:
+    // the file holds that part only, so a later Save must not put the whole circuit there, and
+    // changes made outside the level are still nowhere on disk.
+    if (MacroOpen())
+        return;
     FileName = path;
     SetModified(false);
     m_undo.MarkSaved();

@@ -23,6 +23,23 @@ TGateDevice::TGateDevice(int32_t inputCount) : InputCount(inputCount) {
     Sizeable = false;
 }
 
+void TGateDevice::Calculate(TCalcResult& result) {
+    result = TCalcResult{};
+    Drive(Output(), result);
+}
+
+bool TGateDevice::Idle() const {
+    const TPin* output = Pin(0);
+    const int32_t level = Output();
+    if (output->Level != level || output->Driver != this)
+        return false;
+    if (!output->Wire)
+        return true;
+    const TNet* net = output->Wire->CompiledNet();
+    return net && net->SoleWriter == output && net->FloodStep == *net->Step && net->FloodLevel == level &&
+           net->FloodDriver == this;
+}
+
 bool TGateDevice::AllInputsHigh() const {
     int32_t all = 1;
     for (int i = 1; i < PinCount(); ++i)
@@ -92,9 +109,8 @@ TNotGate::TNotGate() : TGateDevice(1) {
     UpdateVertices();
 }
 
-void TNotGate::Calculate(TCalcResult& result) {
-    result = TCalcResult{};
-    Drive(Bit0(Pin(1)->Level) ^ 1, result);
+int32_t TNotGate::Output() const {
+    return Bit0(Pin(1)->Level) ^ 1;
 }
 
 TAndGate::TAndGate(int32_t inputCount) : TGateDevice(inputCount) {
@@ -104,9 +120,8 @@ TAndGate::TAndGate(int32_t inputCount) : TGateDevice(inputCount) {
     AddOutputLeadAndPins(17);
 }
 
-void TAndGate::Calculate(TCalcResult& result) {
-    result = TCalcResult{};
-    Drive(AllInputsHigh() ? 1 : 0, result);
+int32_t TAndGate::Output() const {
+    return AllInputsHigh() ? 1 : 0;
 }
 
 TNandGate::TNandGate(int32_t inputCount) : TGateDevice(inputCount) {
@@ -117,9 +132,8 @@ TNandGate::TNandGate(int32_t inputCount) : TGateDevice(inputCount) {
     AddOutputLeadAndPins(26);
 }
 
-void TNandGate::Calculate(TCalcResult& result) {
-    result = TCalcResult{};
-    Drive(AllInputsHigh() ? 0 : 1, result);
+int32_t TNandGate::Output() const {
+    return AllInputsHigh() ? 0 : 1;
 }
 
 TOrGate::TOrGate(int32_t inputCount) : TGateDevice(inputCount) {
@@ -129,9 +143,8 @@ TOrGate::TOrGate(int32_t inputCount) : TGateDevice(inputCount) {
     AddOutputLeadAndPins(17);
 }
 
-void TOrGate::Calculate(TCalcResult& result) {
-    result = TCalcResult{};
-    Drive(AnyInputHigh() ? 1 : 0, result);
+int32_t TOrGate::Output() const {
+    return AnyInputHigh() ? 1 : 0;
 }
 
 TNorGate::TNorGate(int32_t inputCount) : TGateDevice(inputCount) {
@@ -142,9 +155,8 @@ TNorGate::TNorGate(int32_t inputCount) : TGateDevice(inputCount) {
     AddOutputLeadAndPins(26);
 }
 
-void TNorGate::Calculate(TCalcResult& result) {
-    result = TCalcResult{};
-    Drive(AnyInputHigh() ? 0 : 1, result);
+int32_t TNorGate::Output() const {
+    return AnyInputHigh() ? 0 : 1;
 }
 
 TXorGate::TXorGate() : TGateDevice(2) {
@@ -155,9 +167,8 @@ TXorGate::TXorGate() : TGateDevice(2) {
     AddOutputLeadAndPins(17);
 }
 
-void TXorGate::Calculate(TCalcResult& result) {
-    result = TCalcResult{};
-    Drive(InputsDiffer() ? 1 : 0, result);
+int32_t TXorGate::Output() const {
+    return InputsDiffer() ? 1 : 0;
 }
 
 TXnorGate::TXnorGate() : TGateDevice(2) {
@@ -169,9 +180,8 @@ TXnorGate::TXnorGate() : TGateDevice(2) {
     AddOutputLeadAndPins(26);
 }
 
-void TXnorGate::Calculate(TCalcResult& result) {
-    result = TCalcResult{};
-    Drive(InputsDiffer() ? 0 : 1, result);
+int32_t TXnorGate::Output() const {
+    return InputsDiffer() ? 0 : 1;
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -10,6 +10,12 @@ class TGateDevice : public TDevice {
 public:
     TESSIVAR_KIND(TGateDevice, kKindGateDevice);
     explicit TGateDevice(int32_t inputCount);
+    void Calculate(TCalcResult& result) override;
+    // The output level the inputs call for.
+    virtual int32_t Output() const = 0;
+    // True when calculating the gate again would change nothing: its output already holds that
+    // level, and its net, which nothing else drives, was flooded with it by this gate in this step.
+    bool Idle() const;
 
     int32_t InputCount = 0;
 
@@ -39,43 +45,43 @@ class TNotGate : public TGateDevice {
 public:
     TESSIVAR_CLASS(TNotGate)
     TNotGate();
-    void Calculate(TCalcResult& result) override;
+    int32_t Output() const override;
 };
 
 class TAndGate : public TGateDevice {
 public:
     explicit TAndGate(int32_t inputCount);
-    void Calculate(TCalcResult& result) override;
+    int32_t Output() const override;
 };
 
 class TNandGate : public TGateDevice {
 public:
     explicit TNandGate(int32_t inputCount);
-    void Calculate(TCalcResult& result) override;
+    int32_t Output() const override;
 };
 
 class TOrGate : public TGateDevice {
 public:
     explicit TOrGate(int32_t inputCount);
-    void Calculate(TCalcResult& result) override;
+    int32_t Output() const override;
 };
 
 class TNorGate : public TGateDevice {
 public:
     explicit TNorGate(int32_t inputCount);
-    void Calculate(TCalcResult& result) override;
+    int32_t Output() const override;
 };
 
 class TXorGate : public TGateDevice {
 public:
     TXorGate();
-    void Calculate(TCalcResult& result) override;
+    int32_t Output() const override;
 };
 
 class TXnorGate : public TGateDevice {
 public:
     TXnorGate();
-    void Calculate(TCalcResult& result) override;
+    int32_t Output() const override;
 };
 
 #define TESSIVAR_GATE(Name, Family, Inputs)                                                                  \

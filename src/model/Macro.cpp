@@ -3,6 +3,7 @@
 #include "drawing/SafeFile.h"
 #include "model/Connect.h"
 #include "model/FlipFlops.h"
+#include "model/Gates.h"
 #include "model/TagDevice.h"
 
 #include <QFile>
@@ -75,6 +76,7 @@ void TMacro::Write(TSerializeWriter& writer) {
 void TMacro::Read(TSerializeReader& reader) {
     CalcOrder.clear();
     m_clockedFlipFlops.clear();
+    m_foreign.clear();
     TDevice::Read(reader);
     // Outline pins are partnered with tags; a plain pin there could not be deleted as one.
     for (TSerialize* item : *Pins->Children)
@@ -121,6 +123,7 @@ void TMacro::Clear() {
     HitPin = nullptr;
     CalcOrder.clear();
     m_clockedFlipFlops.clear();
+    m_foreign.clear();
     for (TGraphicList* list :
          {Devices.get(), Tags.get(), Inputs.get(), Outputs.get(), Solders.get(), Wires.get()})
         list->Clear();
@@ -211,6 +214,7 @@ void TMacro::DeleteChild(TGraphicObject* child) {
     // The order refers to devices; it must not outlive them until it is rebuilt.
     std::erase(CalcOrder, child);
     std::erase(m_clockedFlipFlops, child);
+    std::erase(m_foreign, child);
     m_withoutFeedback.clear();
     m_settleOrder.clear();
     if (HitChild == child)
@@ -394,7 +398,20 @@ void TMacro::Settle(TStepState& step, TCalcResult& result) {
     if (!step.Trial)
         CalculateInputs(step);
     CalculateInboundTags(step);
-    RunPasses(step, accumulated);
+    if (Quiet(step) && ForeignIdle(step)) {
+        // A pass would change nothing; it only takes its share of the budget.
+        NewPass();
+        step.Budget -= m_quietCost;
+    } else {
+        const bool settled = RunPasses(step, accumulated);
+        if (step.Build) {
+            bool quiet = settled;
+            for (TDevice* device : CalcOrder)
+                if (device->Kinds() & kKindMacro)
+                    quiet = quiet && static_cast<TMacro*>(device)->Quiet(step);
+            SetQuiet(step, quiet);
+        }
+    }
     if (!step.Trial)
         for (TClockedFlipFlop* flipFlop : m_clockedFlipFlops)
             flipFlop->SetSlaveInputs();
@@ -425,12 +442,19 @@ void TMacro::CalculateInputs(TStepState& step) {
 void TMacro::CalculateInboundTags(TStepState& step) {
     TCalcResult scratch;
     for (TTagDevice* tag : Tags->Items<TTagDevice>()) {
-        if (tag->Direction == TTagDirection::Input || tag->Direction == TTagDirection::Undecided)
-            CalculateDevice(step, tag, scratch);
+        if (tag->Direction != TTagDirection::Input && tag->Direction != TTagDirection::Undecided)
+            continue;
+        const TPin* inside = tag->GetPin();
+        const int32_t level = inside->Level;
+        const TDevice* driver = inside->Driver;
+        CalculateDevice(step, tag, scratch);
+        // What comes in anew disturbs a fixed point of the order build.
+        if (step.Build && (scratch.Changed || inside->Level != level || inside->Driver != driver))
+            SetQuiet(step, false);
     }
 }
 
-void TMacro::RunPasses(TStepState& step, TCalcResult& accumulated) {
+bool TMacro::RunPasses(TStepState& step, TCalcResult& accumulated) {
     bool stop = false;
     bool exhausted = false;
     // Past the bound, passes go on while every device that changed lies on no feedback path: a
@@ -476,26 +500,27 @@ void TMacro::RunPasses(TStepState& step, TCalcResult& accumulated) {
         }
     } while (goOn());
     if (passes <= kMaxPasses)
-        return;
+        return !stop && !exhausted && !accumulated.Changed;
     if (passes > kMaxPasses + 1 && !exhausted && !stop && !accumulated.Changed)
-        return; // settled after the bound, without feedback
+        return true; // settled after the bound, without feedback
 
     // The bound: a device that keeps refusing to drive a contended net makes it bus contention;
     // anything else that never settles is a race, shown where the last pass left Device.
     if (accumulated.Contention) {
         accumulated.Race = true;
-        return;
+        return false;
     }
     accumulated.Changed = false;
     const auto contended = std::find_if(CalcOrder.begin(), CalcOrder.end(),
                                         [](const TDevice* device) { return device->Contended; });
     if (contended == CalcOrder.end()) {
         accumulated.Race = true;
-        return;
+        return false;
     }
     accumulated.Device = Displayed ? *contended : nullptr;
     accumulated.Contention = true;
     accumulated.Changed = true;
+    return false;
 }
 
 void TMacro::CalculateOutboundTags(TStepState& step, TCalcResult& accumulated) {
@@ -563,32 +588,29 @@ void TMacro::ClearInputs(int32_t) {
 void TMacro::BuildCalcOrder() {
     // Drivers recorded before an edit may name devices that no longer exist.
     ClearDrivers();
-    TStepState step{StepBudget, 0, true};
+    TStepState step{StepBudget, 0, true, NextStamp()};
     BuildOrder(step, true);
 }
 
 void TMacro::BuildOrder(TStepState& step, bool refreshInner) {
     CompileNets();
-    // Trial run: every driven input pin records its driver.
-    TCalcResult scratch;
-    ClearVisited(false);
-    for (TSerialize* item : *Devices->Children) {
-        if (TMacro* macro = KindCast<TMacro>(item)) {
-            if (refreshInner)
-                macro->BuildOrder(step, true);
-            macro->Settle(step, scratch);
-        } else if (TDevice* device = KindCast<TDevice>(item)) {
-            device->TrialCalculate(scratch);
-        }
+    if (!refreshInner && Fresh(step)) {
+        // Nothing here or below changed since the order was built: it would come out the same.
+        step.Budget -= m_freshCost;
+        return;
     }
+    TrialPass(step, refreshInner);
 
     // Each device after the devices that drove its inputs, as far as list order allows.
     std::vector<TDevice*> candidates;
     candidates.reserve(static_cast<size_t>(Devices->ChildCount()) * 2);
+    size_t eligible = 0;
     for (TSerialize* item : *Devices->Children)
         if (TDevice* device = KindCast<TDevice>(item)) {
             device->CollectDrivers(candidates);
             candidates.push_back(device);
+            if (!IsA<TInputDevice>(device) && !IsA<TOutputDevice>(device) && !IsA<TTagDevice>(device))
+                ++eligible;
         }
 
     CalcOrder.clear();
@@ -610,6 +632,142 @@ void TMacro::BuildOrder(TStepState& step, bool refreshInner) {
             m_clockedFlipFlops.push_back(flipFlop);
     }
     FindFeedback();
+
+    // What the skipped work of a quiet level costs, and whether the order is fresh.
+    m_foreign.clear();
+    if (CalcOrder.size() != eligible) {
+        std::unordered_set<const TSerialize*> here(Devices->Children->begin(), Devices->Children->end());
+        for (TDevice* device : CalcOrder)
+            if (!here.count(device))
+                m_foreign.push_back(device);
+    }
+    m_quietCost = static_cast<int64_t>(CalcOrder.size()) + 1;
+    m_freshCost = 0;
+    bool fresh = Quiet(step);
+    for (TDevice* device : CalcOrder)
+        if (device->Kinds() & kKindMacro) {
+            auto* macro = static_cast<TMacro*>(device);
+            m_quietCost += macro->m_quietCost;
+            m_freshCost += macro->m_freshCost;
+            fresh = fresh && macro->Fresh(step);
+        }
+    for (TSerialize* item : *Devices->Children)
+        if (TMacro* macro = KindCast<TMacro>(item))
+            m_freshCost += macro->m_quietCost;
+    m_freshBuild = fresh ? step.Build : 0;
+}
+
+void TMacro::TrialPass(TStepState& step, bool refreshInner) {
+    ClearVisited(false);
+    if (!refreshInner && Quiet(step)) {
+        // Calculating the devices again would change nothing.
+        for (TSerialize* item : *Devices->Children)
+            if (TMacro* macro = KindCast<TMacro>(item))
+                step.Budget -= macro->m_quietCost;
+        return;
+    }
+    // Every driven input pin records its driver.
+    bool changed = false;
+    for (TSerialize* item : *Devices->Children) {
+        TCalcResult result;
+        if (TMacro* macro = KindCast<TMacro>(item)) {
+            if (refreshInner)
+                macro->BuildOrder(step, true);
+            macro->Settle(step, result);
+            changed = changed || !macro->Quiet(step);
+        } else if (TDevice* device = KindCast<TDevice>(item)) {
+            device->TrialCalculate(result);
+        }
+        changed = changed || result.Changed || result.Race || result.Contention;
+    }
+    CheckQuietable(step);
+    SetQuiet(step, !changed);
+}
+
+void TMacro::SetQuiet(const TStepState& step, bool quiet) {
+    // Whatever ran may have changed drivers, so the order is not fresh any more.
+    m_freshBuild = 0;
+    m_quietBuild = quiet && step.Build != 0 && m_quietableBuild == step.Build ? step.Build : 0;
+}
+
+bool TMacro::ForeignIdle(TStepState& step) {
+    // A device of another level in the order is calculated in each pass here; a pass may only be
+    // skipped when that calculation would change nothing either. It is made, as the pass would.
+    for (TDevice* device : m_foreign)
+        if (!(device->Kinds() & kKindGateDevice) || !static_cast<TGateDevice*>(device)->Idle())
+            return false;
+    TCalcResult scratch;
+    for (TDevice* device : m_foreign)
+        CalculateDevice(step, device, scratch);
+    return true;
+}
+
+void TMacro::CheckQuietable(const TStepState& step) {
+    m_quietableBuild = 0;
+    m_passesDrivers = true;
+    if (!step.Build || m_netsGeneration != WiringGeneration())
+        return;
+    // Who may flood each net: every pin that is not an input, except the inner pins of outbound
+    // tags, which only ever read.
+    std::unordered_map<const TPin*, const TDevice*> writers;
+    for (TTagDevice* tag : Tags->Items<TTagDevice>()) {
+        if (tag->Direction != TTagDirection::Input && tag->Direction != TTagDirection::Output)
+            return;
+        if (tag->Direction == TTagDirection::Input)
+            writers[tag->GetPin()] = tag;
+    }
+    for (TSerialize* item : *Devices->Children) {
+        const auto* device = static_cast<const TDevice*>(item);
+        if (const auto* macro = KindCast<TMacro>(device)) {
+            if (macro->m_quietableBuild != step.Build)
+                return;
+        } else if (!(device->Kinds() & (kKindGateDevice | kKindTriState | kKindFlipFlop))) {
+            return;
+        }
+        for (int p = 0; p < device->PinCount(); ++p)
+            if (device->Pin(p)->Kind != TPinKind::Input)
+                writers[device->Pin(p)] = device;
+    }
+    for (TSerialize* item : *Inputs->Children) {
+        const auto* device = static_cast<const TDevice*>(item);
+        for (int p = 0; p < device->PinCount(); ++p)
+            if (device->Pin(p)->Kind != TPinKind::Input)
+                writers[device->Pin(p)] = device;
+    }
+    for (TSerialize* item : *Outputs->Children) {
+        const auto* device = static_cast<const TDevice*>(item);
+        for (int p = 0; p < device->PinCount(); ++p)
+            if (device->Pin(p)->Kind != TPinKind::Input)
+                return;
+    }
+    bool passes = false;
+    for (const std::unique_ptr<TNet>& net : m_nets) {
+        const TDevice* writer = nullptr;
+        int count = 0;
+        bool outbound = false;
+        for (const TPin* pin : net->Pins) {
+            const auto found = writers.find(pin);
+            if (found != writers.end()) {
+                writer = found->second;
+                ++count;
+            } else if (pin->Kind != TPinKind::Input) {
+                outbound = true; // only outbound tags' pins are left
+            }
+        }
+        if (count > 1)
+            return;
+        // A driver of another level reaches an outbound tag through an inbound one, or through
+        // a part that passes it on.
+        if (outbound && writer &&
+            (IsA<TTagDevice>(writer) ||
+             (IsA<TMacro>(writer) && static_cast<const TMacro*>(writer)->m_passesDrivers)))
+            passes = true;
+    }
+    for (TSerialize* item : *Devices->Children)
+        if (const auto* macro = KindCast<TMacro>(item); macro && macro->m_passesDrivers)
+            return; // its drivers change without a change of level
+    m_passesDrivers = passes;
+    m_quietableBuild = step.Build;
 }
 
 void TMacro::FindFeedback() {

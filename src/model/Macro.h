@@ -22,6 +22,7 @@ struct TStepState {
     int64_t Budget = 0;       // device calculations left before the step gives up
     int64_t Calculations = 0; // device calculations made so far
     bool Trial = false;       // the order's trial run: inputs stay, stored states stay
+    uint64_t Build = 0;       // the stamp of the order build this trial run belongs to, or 0
 };
 
 class TMacro : public TDevice {
@@ -111,6 +112,15 @@ public:
 
 private:
     void BuildOrder(TStepState& step, bool refreshInner);
+    // The trial pass of an order build: every device of the level once, in list order.
+    void TrialPass(TStepState& step, bool refreshInner);
+    // Whether this level may be found quiet: see m_quietBuild.
+    void CheckQuietable(const TStepState& step);
+    // Calculates the devices of other levels in the order when none of them would change anything.
+    bool ForeignIdle(TStepState& step);
+    bool Quiet(const TStepState& step) const { return step.Build != 0 && m_quietBuild == step.Build; }
+    bool Fresh(const TStepState& step) const { return step.Build != 0 && m_freshBuild == step.Build; }
+    void SetQuiet(const TStepState& step, bool quiet);
     // The power-on state of this level and every level inside it; the orders stay as they are.
     void ResetLevel();
     // Finds the nets of this level's wiring, unless they are still current.
@@ -122,7 +132,8 @@ private:
     void CalculateInputs(TStepState& step);
     void CalculateInboundTags(TStepState& step);
     // Passes over the order until nothing changes, a fault stops them or the bound is reached.
-    void RunPasses(TStepState& step, TCalcResult& accumulated);
+    // True when they stopped because a pass changed nothing.
+    bool RunPasses(TStepState& step, TCalcResult& accumulated);
     void CalculateOutboundTags(TStepState& step, TCalcResult& accumulated);
     // The six lists in drawing and moving order.
     std::array<TGraphicList*, 6> DrawOrder() const;
@@ -137,6 +148,21 @@ private:
     uint64_t m_netsGeneration = 0; // 0: not compiled, or not compilable
     uint64_t m_passStamp = NextStamp();
     uint64_t m_stepStamp = NextStamp();
+
+    // Deep nesting makes the order build settle the levels below again and again. A level that
+    // reached a fixed point in the trial runs of one build, and was not disturbed since, would
+    // change nothing if it were calculated again, so its passes are skipped (see TrialPass).
+    // Only levels of gates, tri-state buffers, flip-flops (whose states the trial run keeps) and
+    // parts that qualify themselves, with tags that pass levels one way, qualify, and only when
+    // every net has at most one pin that floods it: there a pass that changed no level leaves a
+    // state, drivers included, that any further pass, in any order, leaves as it is.
+    uint64_t m_quietableBuild = 0;   // the build that found this level may be quiet
+    bool m_passesDrivers = false;    // an outbound tag may pass on a driver of another level
+    std::vector<TDevice*> m_foreign; // devices of other levels in the order (their drivers feed this one)
+    uint64_t m_quietBuild = 0;       // the build during which this level last reached a fixed point
+    uint64_t m_freshBuild = 0;       // the build whose fixed point the order (and the orders below) show
+    int64_t m_quietCost = 0;         // what one pass that changes nothing takes from the budget
+    int64_t m_freshCost = 0;         // what rebuilding a fresh order takes from the budget
 };
 
 // Message texts of the template loader's failures.

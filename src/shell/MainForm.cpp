@@ -2,10 +2,12 @@
 
 #include "canvas/DigitalDrawing.h"
 #include "canvas/UserDialogs.h"
+#include "devices/ui/AnalyserForm.h"
 #include "drawing/Help.h"
 #include "drawing/Serialize.h"
 #include "shell/DeviceMenu.h"
 #include "shell/PartButton.h"
+#include "shell/PartsCentre.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -150,6 +152,8 @@ void TMainForm::CreateActions() {
         {&F::m_menuPrint, "MenuPrint", "&Print", nullptr, "Ctrl+P", kNoIcon, false, &F::SpeedPrintClick},
         {nullptr, "MenuPrintPdf", "Print to P&DF...", nullptr, nullptr, kNoIcon, false,
          &F::MenuPrintPdfClick},
+        {nullptr, "MenuExportImage", "E&xport Image...", nullptr, nullptr, kNoIcon, false,
+         &F::MenuExportImageClick},
 
         // Run control: the checked states of SpeedRun and SpeedPause are the run state.
         {&F::m_speedRun, "SpeedRun", "Run", "Run", nullptr, QStyle::SP_MediaPlay, true, &F::SpeedRunClick},
@@ -353,6 +357,8 @@ void TMainForm::CreateMenus() {
     file->addAction(m_menuPrint);
     file->addAction(Action("MenuPrintPdf"));
     file->addSeparator();
+    file->addAction(Action("MenuExportImage"));
+    file->addSeparator();
     file->addAction(m_menuExit);
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -456,6 +462,10 @@ void TMainForm::UpdateActions() {
 
 void TMainForm::RepaintWindows() {
     repaint();
+    for (QWidget* window :
+         {static_cast<QWidget*>(TPartsForm::Instance()), static_cast<QWidget*>(TAnalyserForm::Instance())})
+        if (window && window->isVisible())
+            window->repaint();
 }
 
 QString TMainForm::TitleFromFileName(const QString& path) {

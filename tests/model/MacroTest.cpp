@@ -336,3 +336,53 @@ TEST(Settle, ChainsWithoutFeedbackSettleWhateverTheirOrder) {
     EXPECT_EQ(TMacro::CalculationCount() - before, (TMacro::kMaxPasses + 1) * 301 + 1 + 1);
     EXPECT_TRUE(result.Device == ring || std::find(chain.begin(), chain.end(), result.Device) != chain.end());
 }
+
+TEST(Settle, DeeplyNestedPartsBuildTheirOrdersAndPassLevelsThrough) {
+    // 500 parts, each inside the next between an input and an output tag; an inverter at the bottom.
+    std::unique_ptr<TMacro> inner;
+    for (int level = 0; level < 500; ++level) {
+        TTestCircuit inside;
+        auto* in = inside.Add<TTagDevice>(-100, 0);
+        auto* out = inside.Add<TTagDevice>(100, 0);
+        if (inner) {
+            TMacro* part = inner.release();
+            part->Closed = true;
+            part->Nested = true;
+            inside.Root->AddObject(part);
+            inside.Wire(in->GetPin(), part->Pin(0));
+            inside.Wire(part->Pin(1), out->GetPin());
+        } else {
+            auto* gate = inside.Add<TNotGate>(0, 0);
+            inside.Wire(in->GetPin(), gate->Pin(1));
+            inside.Wire(gate->Pin(0), out->GetPin());
+        }
+        TTestCircuit::AddOutlinePin(inside.Root, in, {-20, 0}, 0);
+        TTestCircuit::AddOutlinePin(inside.Root, out, {20, 0}, 1);
+        TTagDevice::ClassifyTags(inside.Root);
+        inner = inside.Release();
+    }
+    TTestCircuit circuit;
+    TMacro* part = inner.release();
+    part->Closed = true;
+    part->Nested = true;
+    circuit.Root->AddObject(part);
+    auto* input = circuit.Add<TInteractiveInput>(-100, 0);
+    auto* led = circuit.Add<TLEDDevice>(100, 0);
+    circuit.Wire(input->Pin(0), part->Pin(0));
+    circuit.Wire(part->Pin(1), led->Pin(0));
+    circuit.Reset();
+    // The trial run leaves the inverted level at the top, and the step keeps it.
+    EXPECT_EQ(part->Pin(1)->Level, 1);
+    EXPECT_FALSE(circuit.Step().Race);
+    EXPECT_EQ(led->LastLevel, 1);
+    input->InteractiveDown();
+    EXPECT_FALSE(circuit.Step().Race);
+    EXPECT_EQ(led->LastLevel, 0);
+    // Every level built its order.
+    TMacro* bottom = part;
+    while (TMacro* next = KindCast<TMacro>(bottom->Devices->Child(0)))
+        bottom = next;
+    ASSERT_EQ(bottom->CalcOrder.size(), 1u);
+    EXPECT_TRUE(IsA<TNotGate>(bottom->CalcOrder[0]));
+    EXPECT_EQ(circuit.Root->CalcOrder, std::vector<TDevice*>{part});
+}

@@ -33,12 +33,17 @@ TCalcResult TSettleOracle::Step(TMacro& root) {
 }
 
 void TSettleOracle::Reset(TMacro& macro) {
+    ResetLevels(macro);
+    BuildCalcOrder(macro);
+}
+
+void TSettleOracle::ResetLevels(TMacro& macro) {
     macro.TDevice::Reset();
     for (TDevice* device : DevicesOf(*macro.Inputs))
         device->Reset();
     for (TDevice* device : DevicesOf(*macro.Devices)) {
         if (auto* inner = KindCast<TMacro>(device))
-            Reset(*inner);
+            ResetLevels(*inner);
         else
             device->Reset();
     }
@@ -48,7 +53,6 @@ void TSettleOracle::Reset(TMacro& macro) {
         device->Reset();
     for (TDevice* device : DevicesOf(*macro.Outputs))
         device->Reset();
-    BuildCalcOrder(macro);
 }
 
 void TSettleOracle::ClearDrivers(TMacro& macro) {

@@ -3,7 +3,9 @@
 // A plain settling loop kept as the reference for the fast one: every pass clears the marks of all
 // wires and joints, every step forgets the drivers of every pin and wire, floods walk wire by wire
 // (the circuits it runs on never have their nets compiled) and the calculation order is built by
-// the trial run exactly as described for the system. Device calculations are the devices' own.
+// the trial run exactly as described for the system. A reset puts every level into its power-on
+// state before any order is built, so no level's trial run sees a level around it half reset, and
+// then builds the orders once, from the macro reset. Device calculations are the devices' own.
 
 #include "model/Device.h"
 
@@ -32,6 +34,7 @@ private:
         bool Trial = false;
     };
 
+    void ResetLevels(TMacro& macro);
     void Settle(TMacro& macro, TStep& step, TCalcResult& result);
     void CalculateDevice(TDevice* device, TStep& step, TCalcResult& result);
     void BuildCalcOrder(TMacro& macro);

@@ -317,9 +317,22 @@ TEST_F(MenuCommandsTest, SavingAnOpenLevelAsksAndAlwaysShowsTheDialog) {
     files = {dir.filePath("inner.tvm")};
     Keys("Ctrl+S");
     ASSERT_EQ(requests.size(), 1u) << "the dialog although the circuit has a file";
-    EXPECT_EQ(form->windowTitle(), "Tessivar - inner");
     EXPECT_EQ(DevicesIn(dir.filePath("inner.tvm")), 1) << "the inverter, without the outer level";
     EXPECT_EQ(DevicesIn(dir.filePath("outer.tvm")), 1) << "the macro part";
+    // The level's file is not the circuit's: a later Save goes to outer.tvm, and the circuit's
+    // unsaved changes still count as unsaved.
+    EXPECT_EQ(form->windowTitle(), "Tessivar - outer");
+    EXPECT_EQ(canvas->FileName, dir.filePath("outer.tvm"));
+    Edit();
+    Act("SpeedCloseMacro")->trigger();
+    requests.clear();
+    Keys("Ctrl+S");
+    EXPECT_TRUE(requests.empty());
+    EXPECT_EQ(DevicesIn(dir.filePath("inner.tvm")), 1) << "the level's file is left alone";
+    EXPECT_FALSE(canvas->Modified);
+    canvas->Handles->SelectObject(macro);
+    Act("PopEditMacro")->trigger();
+    ASSERT_TRUE(canvas->MacroOpen());
 
     // Yes to saving the changes but No to saving only this level keeps everything.
     Edit();
