@@ -22,7 +22,30 @@
 
 #include <QApplication>
 
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char* const kUsage = "Usage: tessivar [CIRCUIT.tvm]\n"
+                           "\n"
+                           "Opens the Tessivar circuit editor, with the circuit file when one is named.\n"
+                           "\n"
+                           "  --version   show the version and stop\n"
+                           "  -h, --help  show this text and stop\n";
+
+} // namespace
+
 int main(int argc, char* argv[]) {
+    // Answered before the application starts, so they work without a display.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::fputs("tessivar " TESSIVAR_VERSION "\n", stdout);
+        return 0;
+    }
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setOrganizationName("Orvane");
     QApplication::setApplicationName("Tessivar");

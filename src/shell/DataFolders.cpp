@@ -12,7 +12,8 @@
 
 QString ShippedDataFolder(const QString& name) {
     const QStringList candidates{
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../share/tessivar/") + name),
+        QDir(QCoreApplication::applicationDirPath())
+            .filePath(QStringLiteral(TESSIVAR_SHARE_FROM_BIN "/") + name),
         QStringLiteral(TESSIVAR_SHARE_DIR "/") + name,
     };
     for (const QString& candidate : candidates)
