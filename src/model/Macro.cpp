@@ -77,6 +77,8 @@ void TMacro::Read(TSerializeReader& reader) {
     CalcOrder.clear();
     m_clockedFlipFlops.clear();
     m_foreign.clear();
+    m_gates.clear();
+    m_macros.clear();
     TDevice::Read(reader);
     // Outline pins are partnered with tags; a plain pin there could not be deleted as one.
     for (TSerialize* item : *Pins->Children)
@@ -124,6 +126,8 @@ void TMacro::Clear() {
     CalcOrder.clear();
     m_clockedFlipFlops.clear();
     m_foreign.clear();
+    m_gates.clear();
+    m_macros.clear();
     for (TGraphicList* list :
          {Devices.get(), Tags.get(), Inputs.get(), Outputs.get(), Solders.get(), Wires.get()})
         list->Clear();
@@ -215,6 +219,8 @@ void TMacro::DeleteChild(TGraphicObject* child) {
     std::erase(CalcOrder, child);
     std::erase(m_clockedFlipFlops, child);
     std::erase(m_foreign, child);
+    std::erase(m_macros, child);
+    m_gates.clear();
     m_withoutFeedback.clear();
     m_settleOrder.clear();
     if (HitChild == child)
@@ -279,9 +285,8 @@ void TMacro::InvalidateMovedWires(const std::function<void(const TRect&)>& inval
 
 void TMacro::SetInputsPending(bool value) {
     InputsPending = value;
-    for (TSerialize* item : *Devices->Children)
-        if (TMacro* macro = KindCast<TMacro>(item))
-            macro->SetInputsPending(value);
+    for (TMacro* macro : m_macros)
+        macro->SetInputsPending(value);
 }
 
 void TMacro::ClearVisited(bool value) {
@@ -475,13 +480,17 @@ bool TMacro::RunPasses(TStepState& step, TCalcResult& accumulated) {
         NewPass();
         const size_t count = CalcOrder.size();
         const bool known = m_withoutFeedback.size() == count && m_settleOrder.size() == count;
+        const bool compiled = m_gates.size() == count;
         // Past the bound the devices go drivers first, so a chain settles in one pass.
         const bool extended = known && passes > kMaxPasses;
         for (size_t k = 0; k < count && !stop; ++k) {
             const size_t i = extended ? m_settleOrder[k] : k;
             TDevice* device = CalcOrder[i];
             TCalcResult local;
-            CalculateDevice(step, device, local);
+            if (compiled && m_gates[i].Gate)
+                local.Changed = m_gates[i].Calculate();
+            else
+                CalculateDevice(step, device, local);
             if (local.Changed || local.Race || local.Contention) {
                 accumulated = local;
                 if (Displayed)
@@ -632,6 +641,14 @@ void TMacro::BuildOrder(TStepState& step, bool refreshInner) {
             m_clockedFlipFlops.push_back(flipFlop);
     }
     FindFeedback();
+    m_gates.clear();
+    m_gates.reserve(CalcOrder.size());
+    for (TDevice* device : CalcOrder)
+        m_gates.push_back(TCompiledGate::Of(device));
+    m_macros.clear();
+    for (TSerialize* item : *Devices->Children)
+        if (TMacro* macro = KindCast<TMacro>(item))
+            m_macros.push_back(macro);
 
     // What the skipped work of a quiet level costs, and whether the order is fresh.
     m_foreign.clear();

@@ -5,6 +5,7 @@
 // answers the drawable operations with its six lists; closed, with its outline shape and pins.
 
 #include "model/Device.h"
+#include "model/Gates.h"
 
 #include <QString>
 
@@ -142,6 +143,8 @@ private:
 
     // Derived from CalcOrder and Devices when the order is built, so a step makes no class tests.
     std::vector<TClockedFlipFlop*> m_clockedFlipFlops;
+    std::vector<TCompiledGate> m_gates;     // parallel to CalcOrder
+    std::vector<TMacro*> m_macros;          // the parts in Devices
     std::vector<uint8_t> m_withoutFeedback; // parallel to CalcOrder
     std::vector<size_t> m_settleOrder;      // indexes of CalcOrder, drivers first
     std::vector<std::unique_ptr<TNet>> m_nets;
