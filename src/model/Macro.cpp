@@ -79,6 +79,7 @@ void TMacro::Read(TSerializeReader& reader) {
     m_foreign.clear();
     m_gates.clear();
     m_macros.clear();
+    m_driverPins.clear();
     TDevice::Read(reader);
     // Outline pins are partnered with tags; a plain pin there could not be deleted as one.
     for (TSerialize* item : *Pins->Children)
@@ -128,6 +129,7 @@ void TMacro::Clear() {
     m_foreign.clear();
     m_gates.clear();
     m_macros.clear();
+    m_driverPins.clear();
     for (TGraphicList* list :
          {Devices.get(), Tags.get(), Inputs.get(), Outputs.get(), Solders.get(), Wires.get()})
         list->Clear();
@@ -221,6 +223,8 @@ void TMacro::DeleteChild(TGraphicObject* child) {
     std::erase(m_foreign, child);
     std::erase(m_macros, child);
     m_gates.clear();
+    m_driverPins.clear();
+    m_driverCounts.fill(-1);
     m_withoutFeedback.clear();
     m_settleOrder.clear();
     if (HitChild == child)
@@ -571,14 +575,31 @@ void TMacro::ResetLevel() {
 }
 
 void TMacro::ClearDrivers() {
+    ForgetDrivers(false);
+}
+
+std::array<int, 4> TMacro::DriverCounts() const {
+    return {Inputs->ChildCount(), Devices->ChildCount(), Tags->ChildCount(), Outputs->ChildCount()};
+}
+
+void TMacro::ForgetDrivers(bool walk) {
     m_stepStamp = NextStamp();
     TDevice::ClearDrivers();
-    for (TDevice* device : Inputs->Items<TDevice>())
-        device->ClearDrivers();
     for (TWire* wire : Wires->Items<TWire>())
         wire->Driver = nullptr;
+    if (!walk && m_driverCounts == DriverCounts()) {
+        for (TPin* pin : m_driverPins)
+            pin->Driver = nullptr;
+        for (TMacro* macro : m_macros)
+            macro->ForgetDrivers(false);
+        return;
+    }
+    for (TDevice* device : Inputs->Items<TDevice>())
+        device->ClearDrivers();
     for (TSerialize* item : *Devices->Children)
-        if (TDevice* device = KindCast<TDevice>(item))
+        if (TMacro* macro = KindCast<TMacro>(item))
+            macro->ForgetDrivers(walk);
+        else if (TDevice* device = KindCast<TDevice>(item))
             device->ClearDrivers();
     for (TDevice* device : Tags->Items<TDevice>())
         device->ClearDrivers();
@@ -596,7 +617,7 @@ void TMacro::ClearInputs(int32_t) {
 
 void TMacro::BuildCalcOrder() {
     // Drivers recorded before an edit may name devices that no longer exist.
-    ClearDrivers();
+    ForgetDrivers(true);
     TStepState step{StepBudget, 0, true, NextStamp()};
     BuildOrder(step, true);
 }
@@ -646,9 +667,16 @@ void TMacro::BuildOrder(TStepState& step, bool refreshInner) {
     for (TDevice* device : CalcOrder)
         m_gates.push_back(TCompiledGate::Of(device));
     m_macros.clear();
-    for (TSerialize* item : *Devices->Children)
-        if (TMacro* macro = KindCast<TMacro>(item))
-            m_macros.push_back(macro);
+    m_driverPins.clear();
+    for (TGraphicList* list : {Inputs.get(), Devices.get(), Tags.get(), Outputs.get()})
+        for (TSerialize* item : *list->Children) {
+            if (TMacro* macro = KindCast<TMacro>(item))
+                m_macros.push_back(macro);
+            else if (const TDevice* device = KindCast<TDevice>(item))
+                for (TPin* pin : device->Pins->Items<TPin>())
+                    m_driverPins.push_back(pin);
+        }
+    m_driverCounts = DriverCounts();
 
     // What the skipped work of a quiet level costs, and whether the order is fresh.
     m_foreign.clear();
