@@ -51,6 +51,25 @@ std::unique_ptr<TMacro> Nested() {
     return circuit.Release();
 }
 
+// A long chain of inverters with a nested part every few links: a circuit file of about 200 KB, the
+// size of a real working circuit, so mutations reach deep into long object lists.
+std::unique_ptr<TMacro> Large(int links) {
+    TTestCircuit circuit;
+    TNotGate* previous = circuit.Add<TNotGate>(0, 0);
+    for (int i = 1; i < links; ++i) {
+        auto* gate =
+            circuit.Add<TNotGate>(static_cast<float>(40 * (i % 50)), static_cast<float>(60 * (i / 50)));
+        circuit.Wire(previous->Pin(0), gate->Pin(1));
+        if (i % 10 == 0) {
+            auto part = Nested();
+            part->Offset(static_cast<float>(40 * (i % 50)), static_cast<float>(60 * (i / 50) + 30));
+            circuit.Root->AddObject(part.release());
+        }
+        previous = gate;
+    }
+    return circuit.Release();
+}
+
 QByteArray WithVersion(const QByteArray& current, int version) {
     // Versions other than 30 and 34 hold the circuit right after the signature.
     const QByteArray tag = QByteArray("\x02\x00\x06\x06", 4) + "TMacro";
@@ -84,6 +103,14 @@ int main(int argc, char** argv) {
         Save(dir.filePath(sub + "/empty.tvm"), emptyBytes);
         Save(dir.filePath(sub + "/version20.tvm"), WithVersion(nestedBytes, 20));
     }
+    // The largest seed stays below the 256 KB the runs allow an input.
+    int links = 1200;
+    QByteArray largeBytes = WriteCircuitBytes(Large(links).get(), "large");
+    while (largeBytes.size() > 240 * 1024 && links > 100) {
+        links = links * 3 / 4;
+        largeBytes = WriteCircuitBytes(Large(links).get(), "large");
+    }
+    Save(dir.filePath("circuit/large.tvm"), largeBytes);
 
     Save(dir.filePath("clipboard/circuit.clp"), WriteClipboardBytes(nested.get()));
     TGraphicList shapes;

@@ -2,7 +2,8 @@
 # Builds the fuzz targets with clang and runs them.
 #   fuzz/fuzz.sh build                   build every target into build-fuzz/ and write the seeds
 #   fuzz/fuzz.sh run TARGET [SECONDS]    run one target (circuit, template, clipboard, header,
-#                                        memorymap) on its corpus; findings go to fuzz/artifacts/
+#                                        memorymap) on its corpus; findings go to fuzz/artifacts/;
+#                                        inputs up to 256 KB (FUZZ_MAX_LEN=BYTES changes that)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/common.sh
@@ -17,6 +18,7 @@ build)
     say "Writing the seed corpora into fuzz/seeds/"
     QT_QPA_PLATFORM=offscreen LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
         "./$dir/fuzz/fuzz_make_seeds" fuzz/seeds
+    cp examples/*.tvm fuzz/seeds/circuit/
     ;;
 run)
     target=${2:?which target}
@@ -26,7 +28,7 @@ run)
     QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
         LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
         "./$dir/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-        -max_len=65536 -print_final_stats=1 -artifact_prefix="fuzz/artifacts/$target-" \
+        -max_len="${FUZZ_MAX_LEN:-262144}" -print_final_stats=1 -artifact_prefix="fuzz/artifacts/$target-" \
         "fuzz/corpus/$target" "fuzz/seeds/$target"
     ;;
 *)

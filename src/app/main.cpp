@@ -10,6 +10,7 @@
 #include "shell/AssociateHelpDialog.h"
 #include "shell/DatasheetPathDialog.h"
 #include "shell/EditTextDialog.h"
+#include "shell/ExportImageDialog.h"
 #include "shell/GridSetupDialog.h"
 #include "shell/HelpWindow.h"
 #include "shell/MainForm.h"
@@ -21,7 +22,30 @@
 
 #include <QApplication>
 
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char* const kUsage = "Usage: tessivar [CIRCUIT.tvm]\n"
+                           "\n"
+                           "Opens the Tessivar circuit editor, with the circuit file when one is named.\n"
+                           "\n"
+                           "  --version   show the version and stop\n"
+                           "  -h, --help  show this text and stop\n";
+
+} // namespace
+
 int main(int argc, char* argv[]) {
+    // Answered before the application starts, so they work without a display.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::fputs("tessivar " TESSIVAR_VERSION "\n", stdout);
+        return 0;
+    }
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setOrganizationName("Orvane");
     QApplication::setApplicationName("Tessivar");
@@ -46,6 +70,7 @@ int main(int argc, char* argv[]) {
     TNumberOutDialog numberOut(&mainForm);
     TEditContentsDialog editContents(&mainForm);
     TTemplateForm templateEditor(&mainForm);
+    TExportImageDialog exportImage(&mainForm);
     THelpWindow helpWindow;
 
     mainForm.SetCommandLine(QApplication::arguments().mid(1));

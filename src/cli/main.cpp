@@ -17,6 +17,7 @@ const char* const kUsage =
     "  render    draw a circuit into a PNG, SVG or PDF file\n"
     "  resave    read a circuit file and write it again\n"
     "  help      show this text, or 'help COMMAND' the options of a command\n"
+    "  --version show the version of tessivar-cli\n"
     "\n"
     "Run 'tessivar-cli COMMAND --help' for the options of a command.\n"
     "\n";
@@ -66,6 +67,10 @@ int main(int argc, char* argv[]) {
     if (args.isEmpty())
         return MainUsageError(QStringLiteral("no command given"));
     const QString name = args.takeFirst();
+    if (name == QLatin1String("--version") && args.isEmpty()) {
+        Out(QStringLiteral("tessivar-cli " TESSIVAR_VERSION "\n"));
+        return kExitOk;
+    }
     if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
         if (!args.isEmpty()) {
             if (TCommand command = FindCommand(args.first()))

@@ -34,6 +34,26 @@ QString Joined(const QString& folder, const QString& name) {
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
 
+// The descriptor a name gives for one of the program's own open files: "-" for standard output,
+// /dev/stdout, /dev/stderr and /dev/fd/N. These are written through the descriptor the program
+// already holds, so the output follows what was printed before even when it is a regular file;
+// -1 for any other name.
+int OwnDescriptor(const QString& path) {
+    if (path == QLatin1String("-") || path == QLatin1String("/dev/stdout"))
+        return STDOUT_FILENO;
+    if (path == QLatin1String("/dev/stderr"))
+        return STDERR_FILENO;
+    for (const QLatin1String folder : {QLatin1String("/dev/fd/"), QLatin1String("/proc/self/fd/")}) {
+        if (!path.startsWith(folder))
+            continue;
+        bool number = false;
+        const int fd = path.mid(folder.size()).toInt(&number);
+        if (number && fd >= 0 && ::fcntl(fd, F_GETFL) != -1 && (::fcntl(fd, F_GETFL) & O_ACCMODE) != O_RDONLY)
+            return fd;
+    }
+    return -1;
+}
+
 } // namespace
 
 // Writes to a file descriptor through a buffer of its own and keeps the system's error number, which
@@ -151,11 +171,12 @@ QIODevice& TSafeFile::Attach(int fd, bool own) {
 
 QIODevice& TSafeFile::Open() {
     Q_ASSERT(!m_device && !m_done);
-    if (m_path == QLatin1String("-")) {
+    if (const int fd = OwnDescriptor(m_path); fd >= 0) {
         // Text printed before goes first.
         std::fflush(stdout);
+        std::fflush(stderr);
         m_direct = true;
-        return Attach(STDOUT_FILENO, false);
+        return Attach(fd, false);
     }
     if (m_path.isEmpty())
         Fail(QStringLiteral("No file name was given"));

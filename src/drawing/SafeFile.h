@@ -23,9 +23,9 @@ class TDescriptorDevice;
 
 // A regular file (or a new one) is written into a temporary beside it, which takes the file's place
 // only once every byte was flushed, synced and checked; the old file's permissions are kept, and a
-// link is followed to the file it names. Standard output ("-"), a pipe or a character device
-// (/dev/stdout, /dev/null, a terminal) is written straight into. Anything else, a folder for
-// instance, is refused rather than replaced.
+// link is followed to the file it names. Standard output ("-", /dev/stdout) and the program's other
+// open files (/dev/stderr, /dev/fd/N), a pipe or a character device (/dev/null, a terminal) are
+// written straight into. Anything else, a folder for instance, is refused rather than replaced.
 class TSafeFile {
 public:
     explicit TSafeFile(QString path);

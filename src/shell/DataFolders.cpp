@@ -1,17 +1,19 @@
 #include "shell/DataFolders.h"
 
+#include "drawing/SafeFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 #include <QStandardPaths>
 
 QString ShippedDataFolder(const QString& name) {
     const QStringList candidates{
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../share/tessivar/") + name),
+        QDir(QCoreApplication::applicationDirPath())
+            .filePath(QStringLiteral(TESSIVAR_SHARE_FROM_BIN "/") + name),
         QStringLiteral(TESSIVAR_SHARE_DIR "/") + name,
     };
     for (const QString& candidate : candidates)
@@ -71,10 +73,14 @@ int TopUpFromShipped(const QString& shipped, const QString& target, const QStrin
     if (changed) {
         QStringList lines(offered.begin(), offered.end());
         lines.sort();
-        QSaveFile out(manifestPath);
-        if (out.open(QIODevice::WriteOnly | QIODevice::Text)) {
-            out.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
-            out.commit();
+        try {
+            SaveFileSafely(manifestPath, [&](QIODevice& out) {
+                const QByteArray text = (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+                if (out.write(text) != text.size())
+                    throw EWriteError(out.errorString().toStdString());
+            });
+        } catch (const EWriteError&) {
+            // The old list stays; the files copied now count as offered once a later list is written.
         }
     }
     return copied;

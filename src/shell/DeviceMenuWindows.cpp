@@ -43,13 +43,11 @@ void TDeviceMenu::ConnectWindows() {
             Qt::UniqueConnection);
     connect(canvas, &TDigitalDrawing::OnCircuitReplaced, this, &TDeviceMenu::CircuitReplaced,
             Qt::UniqueConnection);
-    connect(
-        canvas, &TDigitalDrawing::OnObjectDblClick, this,
-        [this](TGraphicObject* object) {
-            if (IsA<TMemoryDevice>(object))
-                PopEditMemoryClick();
-        },
-        Qt::UniqueConnection);
+    // Connected once, when the main window is first shown: a functor cannot be a unique connection.
+    connect(canvas, &TDigitalDrawing::OnObjectDblClick, this, [this](TGraphicObject* object) {
+        if (IsA<TMemoryDevice>(object))
+            PopEditMemoryClick();
+    });
     connect(m_form, &TMainForm::CircuitStepped, this, &TDeviceMenu::Stepped, Qt::UniqueConnection);
     connect(m_form, &TMainForm::HistoryDevicesChanged, this, [this] { RefillTraces(true); });
 

@@ -152,6 +152,8 @@ void TMainForm::CreateActions() {
         {&F::m_menuPrint, "MenuPrint", "&Print", nullptr, "Ctrl+P", kNoIcon, false, &F::SpeedPrintClick},
         {nullptr, "MenuPrintPdf", "Print to P&DF...", nullptr, nullptr, kNoIcon, false,
          &F::MenuPrintPdfClick},
+        {nullptr, "MenuExportImage", "E&xport Image...", nullptr, nullptr, kNoIcon, false,
+         &F::MenuExportImageClick},
 
         // Run control: the checked states of SpeedRun and SpeedPause are the run state.
         {&F::m_speedRun, "SpeedRun", "Run", "Run", nullptr, QStyle::SP_MediaPlay, true, &F::SpeedRunClick},
@@ -354,6 +356,8 @@ void TMainForm::CreateMenus() {
     file->addAction(m_menuPrintPreview);
     file->addAction(m_menuPrint);
     file->addAction(Action("MenuPrintPdf"));
+    file->addSeparator();
+    file->addAction(Action("MenuExportImage"));
     file->addSeparator();
     file->addAction(m_menuExit);
 

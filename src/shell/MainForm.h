@@ -74,6 +74,8 @@ public:
     void ReopenFile(const QString& path);
     // The File menu opens: the print commands and the Reopen submenu follow the state.
     void MenuFileClick();
+    // The shown level, or the selection, as a picture file (MainFormExport.cpp).
+    void MenuExportImageClick();
 
     // Small dialogs (MainFormDialogs.cpp).
     void MenuGridSetupClick();

@@ -104,6 +104,8 @@ TEST_F(CliTest, RenderDrawsTheCircuitIntoPngSvgAndPdf) {
     const QString large = Path(QStringLiteral("large.PNG"));
     ASSERT_EQ(RunCli({"render", file, "--out", large, "--scale", "2.5"}).ExitCode, 0);
     EXPECT_EQ(QImage(large).width(), static_cast<int>(std::ceil((bounds.width() + 20) * 2.5)));
+    ASSERT_EQ(RunCli({"render", file, "--out", large, "--transparent"}).ExitCode, 0);
+    EXPECT_EQ(qAlpha(QImage(large).pixel(0, 0)), 0);
 
     const QString svg = Path(QStringLiteral("inverter.svg"));
     ASSERT_EQ(RunCli({"render", file, "--out", svg}).ExitCode, 0);
@@ -187,6 +189,14 @@ TEST_F(CliTest, OutputsMayBeStandardOutputButNeverReplaceAFolder) {
     EXPECT_EQ(device.Out, dump + "out=0\n");
     const TCliResult resaved = RunCli({"resave", file, "/dev/stdout"});
     EXPECT_EQ(resaved.OutBytes, ReadBytes(file));
+    // Standard output sent into a file: the dump joins the printed lines there, as into a pipe.
+    const QString printed = Path(QStringLiteral("printed.txt"));
+    QProcess intoFile;
+    intoFile.setStandardOutputFile(printed);
+    intoFile.start(QStringLiteral(TESSIVAR_CLI), {"run", file, "--steps", "3", "--vcd", "/dev/stdout"});
+    ASSERT_TRUE(intoFile.waitForFinished(120000));
+    EXPECT_EQ(intoFile.exitCode(), 0);
+    EXPECT_EQ(QString::fromUtf8(ReadBytes(printed)), dump + "out=0\n");
 
     ASSERT_TRUE(QDir(Path(".")).mkdir("folder.vcd"));
     const TCliResult folder = RunCli({"run", file, "--vcd", Path("folder.vcd")});

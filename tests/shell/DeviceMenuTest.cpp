@@ -443,8 +443,11 @@ TEST_F(DeviceMenuTest, MemoryContentsFollowTheCounterAndEditTheRom) {
     Load(ExamplePath("counter.tvm"));
     auto* rom = Find<TMemoryDevice>(canvas->CurrentMacro->Devices.get());
     auto* display = Find<TLEDSegmentDevice>(canvas->CurrentMacro->Outputs.get());
+    // A double click on the memory opens its contents, as its menu item does.
     RightClick(rom);
-    menu->PopEditMemory->trigger();
+    const QPoint at = canvas->Handles->mapFrom(canvas, rom->RoundedCentre());
+    QTest::mouseDClick(canvas->Handles, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(canvas->Handles, Qt::LeftButton, {}, at);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(contents));
     EXPECT_EQ(contents->Memory, rom);
 

@@ -23,6 +23,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -156,6 +157,7 @@ TEST_F(TemplateEditorTest, OutlineDrawnWithTheMouseMakesAWorkingPart) {
     ASSERT_EQ(in->Direction, TTagDirection::Input);
     ASSERT_EQ(out->Direction, TTagDirection::Output);
     const int shapesBefore = Root()->ChildCount();
+    const FloatRect outlineBefore = Root()->TGraphicList::GetExtent();
 
     QPoint inPin;
     EditTemplate(in, [&] {
@@ -208,6 +210,13 @@ TEST_F(TemplateEditorTest, OutlineDrawnWithTheMouseMakesAWorkingPart) {
     EXPECT_TRUE(canvas->Modified);
     EXPECT_EQ(canvas->UndoName(), "Outline") << "the session is one step of the circuit's history";
     EXPECT_EQ(OutlinePin(0)->Brush.Colour, TTemplateForm::kFreePinColour);
+    // The new outline was drawn in the editor's middle and is back around the old one's centre.
+    const FloatRect outlineAfter = Root()->TGraphicList::GetExtent();
+    EXPECT_EQ(std::lround(outlineAfter.MinX + outlineAfter.MaxX),
+              std::lround(outlineBefore.MinX + outlineBefore.MaxX));
+    EXPECT_EQ(std::lround(outlineAfter.MinY + outlineAfter.MaxY),
+              std::lround(outlineBefore.MinY + outlineBefore.MaxY));
+    EXPECT_EQ(outlineAfter.MaxX - outlineAfter.MinX, 60);
 
     QPoint outPin;
     const QString templatePath = dir.filePath("inverter.tvt");
@@ -410,7 +419,14 @@ TEST_F(TemplateEditorTest, LinksFollowThePinsAndBadTemplatesChangeNothing) {
         Act("MenuOpenTemplate")->trigger();
         EXPECT_EQ(offered, (QStringList{editor->UserFolder(), editor->ShippedFolder()}));
         EXPECT_EQ(Root()->PinCount(), 14);
+        Act("SpeedCircle")->trigger();
+        Click(drawing->rect().topLeft() + QPoint(20, 20));
     });
+    // A drawing left unsaved belongs to this circuit: a new circuit has nothing to ask about.
+    EXPECT_TRUE(drawing->Modified);
+    Answer = QMessageBox::No;
+    form->findChild<QAction*>(QStringLiteral("SpeedNew"))->trigger();
+    EXPECT_FALSE(drawing->Modified);
 }
 
 } // namespace
