@@ -1,5 +1,7 @@
 #include "model/Gates.h"
 
+#include <algorithm>
+
 namespace {
 
 // The y positions of the input pins, in pin order.
@@ -18,14 +20,40 @@ std::vector<int> InputRows(int32_t inputCount) {
 
 } // namespace
 
-TGateDevice::TGateDevice(int32_t inputCount) : InputCount(inputCount) {
+TGateDevice::TGateDevice(int32_t inputCount, TCombine combine, int32_t invert)
+    : InputCount(inputCount), Combine(combine), Invert(invert) {
     AddKind(kKind);
     Sizeable = false;
 }
 
 void TGateDevice::Calculate(TCalcResult& result) {
     result = TCalcResult{};
-    Drive(Output(), result);
+    if (Pin(0)->SetLevel(this, Output()))
+        result.Changed = true;
+}
+
+int32_t TGateDevice::Output() const {
+    std::array<const TPin*, 4> inputs{};
+    const int count = std::min(PinCount() - 1, 4);
+    for (int i = 0; i < count; ++i)
+        inputs[static_cast<size_t>(i)] = Pin(i + 1);
+    return Evaluate(Combine, Invert, inputs.data(), count);
+}
+
+TCompiledGate TCompiledGate::Of(TDevice* device) {
+    TCompiledGate compiled;
+    auto* gate = KindCast<TGateDevice>(device);
+    if (!gate || gate->PinCount() < (gate->Combine == TGateDevice::TCombine::Differ ? 3 : 2) ||
+        gate->PinCount() > 5)
+        return compiled;
+    compiled.Gate = gate;
+    compiled.Output = gate->Pin(0);
+    compiled.Count = gate->PinCount() - 1;
+    for (int i = 0; i < compiled.Count; ++i)
+        compiled.Inputs[static_cast<size_t>(i)] = gate->Pin(i + 1);
+    compiled.Invert = gate->Invert;
+    compiled.Combine = gate->Combine;
+    return compiled;
 }
 
 bool TGateDevice::Idle() const {
@@ -38,24 +66,6 @@ bool TGateDevice::Idle() const {
     const TNet* net = output->Wire->CompiledNet();
     return net && net->SoleWriter == output && net->FloodStep == *net->Step && net->FloodLevel == level &&
            net->FloodDriver == this;
-}
-
-bool TGateDevice::AllInputsHigh() const {
-    int32_t all = 1;
-    for (int i = 1; i < PinCount(); ++i)
-        all &= Pin(i)->Level;
-    return Bit0(all);
-}
-
-bool TGateDevice::AnyInputHigh() const {
-    int32_t any = 0;
-    for (int i = 1; i < PinCount(); ++i)
-        any |= Pin(i)->Level;
-    return Bit0(any);
-}
-
-bool TGateDevice::InputsDiffer() const {
-    return Bit0(Pin(1)->Level ^ Pin(2)->Level);
 }
 
 void TGateDevice::AddAndBody() {
@@ -98,7 +108,7 @@ void TGateDevice::AddOutputLeadAndPins(float leadStart) {
 
 // ---------------------------------------------------------------------------------------------------
 
-TNotGate::TNotGate() : TGateDevice(1) {
+TNotGate::TNotGate() : TGateDevice(1, TCombine::All, 1) {
     HelpTopic = QStringLiteral("GateInverter.htm");
     AddPolygon({{10, 0}, {-10, -8}, {-10, 8}});
     AddPolygon({})->AddArc(true, 15, 0, 0, 360, 5, 5);
@@ -109,22 +119,14 @@ TNotGate::TNotGate() : TGateDevice(1) {
     UpdateVertices();
 }
 
-int32_t TNotGate::Output() const {
-    return Bit0(Pin(1)->Level) ^ 1;
-}
-
-TAndGate::TAndGate(int32_t inputCount) : TGateDevice(inputCount) {
+TAndGate::TAndGate(int32_t inputCount) : TGateDevice(inputCount, TCombine::All, 0) {
     HelpTopic = QStringLiteral("GateAND.htm");
     AddAndBody();
     AddInputLeads(-17, -17);
     AddOutputLeadAndPins(17);
 }
 
-int32_t TAndGate::Output() const {
-    return AllInputsHigh() ? 1 : 0;
-}
-
-TNandGate::TNandGate(int32_t inputCount) : TGateDevice(inputCount) {
+TNandGate::TNandGate(int32_t inputCount) : TGateDevice(inputCount, TCombine::All, 1) {
     HelpTopic = QStringLiteral("GateNAND.htm");
     AddAndBody();
     AddBubble();
@@ -132,22 +134,14 @@ TNandGate::TNandGate(int32_t inputCount) : TGateDevice(inputCount) {
     AddOutputLeadAndPins(26);
 }
 
-int32_t TNandGate::Output() const {
-    return AllInputsHigh() ? 0 : 1;
-}
-
-TOrGate::TOrGate(int32_t inputCount) : TGateDevice(inputCount) {
+TOrGate::TOrGate(int32_t inputCount) : TGateDevice(inputCount, TCombine::Any, 0) {
     HelpTopic = QStringLiteral("GateOR.htm");
     AddOrBody();
     AddInputLeads(-17, -15);
     AddOutputLeadAndPins(17);
 }
 
-int32_t TOrGate::Output() const {
-    return AnyInputHigh() ? 1 : 0;
-}
-
-TNorGate::TNorGate(int32_t inputCount) : TGateDevice(inputCount) {
+TNorGate::TNorGate(int32_t inputCount) : TGateDevice(inputCount, TCombine::Any, 1) {
     HelpTopic = QStringLiteral("GateNOR.htm");
     AddOrBody();
     AddBubble();
@@ -155,11 +149,7 @@ TNorGate::TNorGate(int32_t inputCount) : TGateDevice(inputCount) {
     AddOutputLeadAndPins(26);
 }
 
-int32_t TNorGate::Output() const {
-    return AnyInputHigh() ? 0 : 1;
-}
-
-TXorGate::TXorGate() : TGateDevice(2) {
+TXorGate::TXorGate() : TGateDevice(2, TCombine::Differ, 0) {
     HelpTopic = QStringLiteral("GateXOR.htm");
     AddOrBody();
     AddXorArc();
@@ -167,21 +157,13 @@ TXorGate::TXorGate() : TGateDevice(2) {
     AddOutputLeadAndPins(17);
 }
 
-int32_t TXorGate::Output() const {
-    return InputsDiffer() ? 1 : 0;
-}
-
-TXnorGate::TXnorGate() : TGateDevice(2) {
+TXnorGate::TXnorGate() : TGateDevice(2, TCombine::Differ, 1) {
     HelpTopic = QStringLiteral("GateXNOR.htm");
     AddOrBody();
     AddBubble();
     AddXorArc();
     AddInputLeads(-21, -21);
     AddOutputLeadAndPins(26);
-}
-
-int32_t TXnorGate::Output() const {
-    return InputsDiffer() ? 0 : 1;
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -6,29 +6,46 @@
 #include "model/Connect.h"
 #include "model/Device.h"
 
+#include <array>
+
 class TGateDevice : public TDevice {
 public:
     TESSIVAR_KIND(TGateDevice, kKindGateDevice);
-    explicit TGateDevice(int32_t inputCount);
+    // How the inputs combine: all high, any high, or the two differ; the output is that, inverted
+    // when invert is 1.
+    enum class TCombine : uint8_t { All, Any, Differ };
+    TGateDevice(int32_t inputCount, TCombine combine, int32_t invert);
     void Calculate(TCalcResult& result) override;
     // The output level the inputs call for.
-    virtual int32_t Output() const = 0;
+    int32_t Output() const;
+    static int32_t Evaluate(TCombine combine, int32_t invert, const TPin* const* inputs, int count) {
+        int32_t level = 0;
+        switch (combine) {
+        case TCombine::All:
+            level = 1;
+            for (int i = 0; i < count; ++i)
+                level &= inputs[i]->Level;
+            break;
+        case TCombine::Any:
+            for (int i = 0; i < count; ++i)
+                level |= inputs[i]->Level;
+            break;
+        case TCombine::Differ:
+            level = inputs[0]->Level ^ inputs[1]->Level;
+            break;
+        }
+        return Bit0(level) ^ invert;
+    }
     // True when calculating the gate again would change nothing: its output already holds that
     // level, and its net, which nothing else drives, was flooded with it by this gate in this step.
     bool Idle() const;
 
     int32_t InputCount = 0;
+    const TCombine Combine;
+    const int32_t Invert;
 
 protected:
     int RequiredPinCount() const override { return InputCount + 1; }
-    // Pin 0 is driven with the result; a change is reported in the result.
-    void Drive(int32_t level, TCalcResult& result) {
-        if (Pin(0)->SetLevel(this, level))
-            result.Changed = true;
-    }
-    bool AllInputsHigh() const;
-    bool AnyInputHigh() const;
-    bool InputsDiffer() const;
 
     // Shape building, in the order the constructors use: body, input leads, output lead; then the
     // output pin and the input pins.
@@ -41,47 +58,57 @@ protected:
     void AddOutputLeadAndPins(float leadStart);
 };
 
+// A gate's pins gathered once, so the settling loop calculates it without walking its lists. Valid
+// while the gate keeps its pins: the calculation order that holds it is rebuilt after every edit.
+struct TCompiledGate {
+    TGateDevice* Gate = nullptr; // nil: not a gate, calculate the device itself
+    TPin* Output = nullptr;
+    std::array<const TPin*, 4> Inputs{};
+    int32_t Count = 0;
+    int32_t Invert = 0;
+    TGateDevice::TCombine Combine = TGateDevice::TCombine::All;
+
+    // The gate's Calculate: true when a level changed.
+    bool Calculate() const {
+        return Output->SetLevel(Gate, TGateDevice::Evaluate(Combine, Invert, Inputs.data(), Count));
+    }
+    static TCompiledGate Of(TDevice* device);
+};
+
 class TNotGate : public TGateDevice {
 public:
     TESSIVAR_CLASS(TNotGate)
     TNotGate();
-    int32_t Output() const override;
 };
 
 class TAndGate : public TGateDevice {
 public:
     explicit TAndGate(int32_t inputCount);
-    int32_t Output() const override;
 };
 
 class TNandGate : public TGateDevice {
 public:
     explicit TNandGate(int32_t inputCount);
-    int32_t Output() const override;
 };
 
 class TOrGate : public TGateDevice {
 public:
     explicit TOrGate(int32_t inputCount);
-    int32_t Output() const override;
 };
 
 class TNorGate : public TGateDevice {
 public:
     explicit TNorGate(int32_t inputCount);
-    int32_t Output() const override;
 };
 
 class TXorGate : public TGateDevice {
 public:
     TXorGate();
-    int32_t Output() const override;
 };
 
 class TXnorGate : public TGateDevice {
 public:
     TXnorGate();
-    int32_t Output() const override;
 };
 
 #define TESSIVAR_GATE(Name, Family, Inputs)                                                                  \

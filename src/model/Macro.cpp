@@ -77,6 +77,9 @@ void TMacro::Read(TSerializeReader& reader) {
     CalcOrder.clear();
     m_clockedFlipFlops.clear();
     m_foreign.clear();
+    m_gates.clear();
+    m_macros.clear();
+    m_driverPins.clear();
     TDevice::Read(reader);
     // Outline pins are partnered with tags; a plain pin there could not be deleted as one.
     for (TSerialize* item : *Pins->Children)
@@ -124,6 +127,9 @@ void TMacro::Clear() {
     CalcOrder.clear();
     m_clockedFlipFlops.clear();
     m_foreign.clear();
+    m_gates.clear();
+    m_macros.clear();
+    m_driverPins.clear();
     for (TGraphicList* list :
          {Devices.get(), Tags.get(), Inputs.get(), Outputs.get(), Solders.get(), Wires.get()})
         list->Clear();
@@ -215,6 +221,10 @@ void TMacro::DeleteChild(TGraphicObject* child) {
     std::erase(CalcOrder, child);
     std::erase(m_clockedFlipFlops, child);
     std::erase(m_foreign, child);
+    std::erase(m_macros, child);
+    m_gates.clear();
+    m_driverPins.clear();
+    m_driverCounts.fill(-1);
     m_withoutFeedback.clear();
     m_settleOrder.clear();
     if (HitChild == child)
@@ -279,9 +289,8 @@ void TMacro::InvalidateMovedWires(const std::function<void(const TRect&)>& inval
 
 void TMacro::SetInputsPending(bool value) {
     InputsPending = value;
-    for (TSerialize* item : *Devices->Children)
-        if (TMacro* macro = KindCast<TMacro>(item))
-            macro->SetInputsPending(value);
+    for (TMacro* macro : m_macros)
+        macro->SetInputsPending(value);
 }
 
 void TMacro::ClearVisited(bool value) {
@@ -475,13 +484,17 @@ bool TMacro::RunPasses(TStepState& step, TCalcResult& accumulated) {
         NewPass();
         const size_t count = CalcOrder.size();
         const bool known = m_withoutFeedback.size() == count && m_settleOrder.size() == count;
+        const bool compiled = m_gates.size() == count;
         // Past the bound the devices go drivers first, so a chain settles in one pass.
         const bool extended = known && passes > kMaxPasses;
         for (size_t k = 0; k < count && !stop; ++k) {
             const size_t i = extended ? m_settleOrder[k] : k;
             TDevice* device = CalcOrder[i];
             TCalcResult local;
-            CalculateDevice(step, device, local);
+            if (compiled && m_gates[i].Gate)
+                local.Changed = m_gates[i].Calculate();
+            else
+                CalculateDevice(step, device, local);
             if (local.Changed || local.Race || local.Contention) {
                 accumulated = local;
                 if (Displayed)
@@ -562,14 +575,31 @@ void TMacro::ResetLevel() {
 }
 
 void TMacro::ClearDrivers() {
+    ForgetDrivers(false);
+}
+
+std::array<int, 4> TMacro::DriverCounts() const {
+    return {Inputs->ChildCount(), Devices->ChildCount(), Tags->ChildCount(), Outputs->ChildCount()};
+}
+
+void TMacro::ForgetDrivers(bool walk) {
     m_stepStamp = NextStamp();
     TDevice::ClearDrivers();
-    for (TDevice* device : Inputs->Items<TDevice>())
-        device->ClearDrivers();
     for (TWire* wire : Wires->Items<TWire>())
         wire->Driver = nullptr;
+    if (!walk && m_driverCounts == DriverCounts()) {
+        for (TPin* pin : m_driverPins)
+            pin->Driver = nullptr;
+        for (TMacro* macro : m_macros)
+            macro->ForgetDrivers(false);
+        return;
+    }
+    for (TDevice* device : Inputs->Items<TDevice>())
+        device->ClearDrivers();
     for (TSerialize* item : *Devices->Children)
-        if (TDevice* device = KindCast<TDevice>(item))
+        if (TMacro* macro = KindCast<TMacro>(item))
+            macro->ForgetDrivers(walk);
+        else if (TDevice* device = KindCast<TDevice>(item))
             device->ClearDrivers();
     for (TDevice* device : Tags->Items<TDevice>())
         device->ClearDrivers();
@@ -587,7 +617,7 @@ void TMacro::ClearInputs(int32_t) {
 
 void TMacro::BuildCalcOrder() {
     // Drivers recorded before an edit may name devices that no longer exist.
-    ClearDrivers();
+    ForgetDrivers(true);
     TStepState step{StepBudget, 0, true, NextStamp()};
     BuildOrder(step, true);
 }
@@ -632,6 +662,21 @@ void TMacro::BuildOrder(TStepState& step, bool refreshInner) {
             m_clockedFlipFlops.push_back(flipFlop);
     }
     FindFeedback();
+    m_gates.clear();
+    m_gates.reserve(CalcOrder.size());
+    for (TDevice* device : CalcOrder)
+        m_gates.push_back(TCompiledGate::Of(device));
+    m_macros.clear();
+    m_driverPins.clear();
+    for (TGraphicList* list : {Inputs.get(), Devices.get(), Tags.get(), Outputs.get()})
+        for (TSerialize* item : *list->Children) {
+            if (TMacro* macro = KindCast<TMacro>(item))
+                m_macros.push_back(macro);
+            else if (const TDevice* device = KindCast<TDevice>(item))
+                for (TPin* pin : device->Pins->Items<TPin>())
+                    m_driverPins.push_back(pin);
+        }
+    m_driverCounts = DriverCounts();
 
     // What the skipped work of a quiet level costs, and whether the order is fresh.
     m_foreign.clear();

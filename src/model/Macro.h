@@ -5,6 +5,7 @@
 // answers the drawable operations with its six lists; closed, with its outline shape and pins.
 
 #include "model/Device.h"
+#include "model/Gates.h"
 
 #include <QString>
 
@@ -112,6 +113,9 @@ public:
 
 private:
     void BuildOrder(TStepState& step, bool refreshInner);
+    // ClearDrivers; walk: through every device, without the gathered pins.
+    void ForgetDrivers(bool walk);
+    std::array<int, 4> DriverCounts() const;
     // The trial pass of an order build: every device of the level once, in list order.
     void TrialPass(TStepState& step, bool refreshInner);
     // Whether this level may be found quiet: see m_quietBuild.
@@ -142,6 +146,13 @@ private:
 
     // Derived from CalcOrder and Devices when the order is built, so a step makes no class tests.
     std::vector<TClockedFlipFlop*> m_clockedFlipFlops;
+    std::vector<TCompiledGate> m_gates; // parallel to CalcOrder
+    std::vector<TMacro*> m_macros;      // the parts in Devices
+    // The pins of this level's input devices, devices (parts aside), tags and output devices, so
+    // a step forgets their drivers without walking the devices; valid while the lists hold as many
+    // objects as when it was gathered (deletions clear it).
+    std::vector<TPin*> m_driverPins;
+    std::array<int, 4> m_driverCounts{-1, -1, -1, -1};
     std::vector<uint8_t> m_withoutFeedback; // parallel to CalcOrder
     std::vector<size_t> m_settleOrder;      // indexes of CalcOrder, drivers first
     std::vector<std::unique_ptr<TNet>> m_nets;

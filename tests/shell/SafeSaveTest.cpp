@@ -10,6 +10,7 @@
 #include "devices/ui/AnalyserForm.h"
 #include "devices/ui/EditContentsDialog.h"
 #include "shell/DeviceMenu.h"
+#include "shell/ExportImageDialog.h"
 #include "shell/MainForm.h"
 #include "template_editor/TemplateForm.h"
 
@@ -18,7 +19,9 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QSettings>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -39,11 +42,24 @@ protected:
         QSettings().clear();
         TUserDialogs::MessageHook = [this](TUserDialogs::TKind, const QString& text,
                                            QMessageBox::StandardButtons) {
+            // Old files are replaced; changes in the template editor are not saved on closing.
+            if (text.endsWith(QLatin1String("Do you want to replace it?")))
+                return QMessageBox::Yes;
             messages << text;
             return QMessageBox::No;
         };
         TUserDialogs::FileHook = [this](bool, const TUserDialogs::TFileRequest&) { return FileAnswer; };
         TUserDialogs::DialogHook = [this](QDialog* dialog) {
+            if (dialog == image) {
+                image->show();
+                EXPECT_TRUE(QTest::qWaitForWindowExposed(image));
+                image->EditFileName->clear();
+                QTest::keyClicks(image->EditFileName, FileAnswer);
+                QTest::mouseClick(image->findChild<QPushButton*>(QStringLiteral("ButtonOk")), Qt::LeftButton);
+                const bool accepted = image->result() == QDialog::Accepted;
+                image->hide();
+                return accepted;
+            }
             if (dialog != editor)
                 return true;
             // The template editor is modal: the session runs while it is shown.
@@ -60,6 +76,7 @@ protected:
         history = new TAnalyserForm(form.get());
         contents = new TEditContentsDialog(form.get());
         editor = new TTemplateForm(form.get());
+        image = new TExportImageDialog(form.get());
         form->show();
         form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
@@ -94,6 +111,7 @@ protected:
     TAnalyserForm* history = nullptr;
     TEditContentsDialog* contents = nullptr;
     TTemplateForm* editor = nullptr;
+    TExportImageDialog* image = nullptr;
     QMenu* popped = nullptr;
     std::function<void()> Session;
     QString FileAnswer;
@@ -141,6 +159,9 @@ TEST_F(SafeSaveGui, EveryFileCommandKeepsTheOldFileOnAFullDisk) {
         {"history.vcd", [&] { history->MenuExportVcd->trigger(); }},
         {"history.png", [&] { history->MenuExportPicture->trigger(); }},
         {"history.svg", [&] { history->MenuExportPicture->trigger(); }},
+        {"image.png", [&] { form->findChild<QAction*>(QStringLiteral("MenuExportImage"))->trigger(); }},
+        {"image.svg", [&] { form->findChild<QAction*>(QStringLiteral("MenuExportImage"))->trigger(); }},
+        {"image.pdf", [&] { form->findChild<QAction*>(QStringLiteral("MenuExportImage"))->trigger(); }},
     };
     const QByteArray old = "old";
     const QString tooLarge = QString::fromLocal8Bit(std::strerror(EFBIG));
@@ -158,8 +179,8 @@ TEST_F(SafeSaveGui, EveryFileCommandKeepsTheOldFileOnAFullDisk) {
             testsupport::TFileSizeLimit limit(static_cast<rlim_t>(old.size()));
             command.Run();
         }
-        ASSERT_EQ(messages.filter(FileAnswer).size(), 1) << messages.join('\n').toStdString();
-        EXPECT_TRUE(messages.filter(FileAnswer)[0].contains(tooLarge)) << messages.join('\n').toStdString();
+        const QStringList named = messages.filter(FileAnswer);
+        EXPECT_TRUE(named.size() == 1 && named[0].contains(tooLarge)) << messages.join('\n').toStdString();
         EXPECT_EQ(Contents(FileAnswer), old);
 
         messages.clear();
