@@ -762,7 +762,10 @@ void TMacro::CheckQuietable(const TStepState& step) {
             writers[tag->GetPin()] = tag;
     }
     for (TSerialize* item : *Devices->Children) {
-        const auto* device = static_cast<const TDevice*>(item);
+        // Texts share the list with the devices.
+        const auto* device = KindCast<TDevice>(item);
+        if (!device)
+            return;
         if (const auto* macro = KindCast<TMacro>(device)) {
             if (macro->m_quietableBuild != step.Build)
                 return;
