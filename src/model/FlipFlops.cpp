@@ -1,5 +1,7 @@
 #include "model/FlipFlops.h"
 
+#include <algorithm>
+
 TFlipFlop::TFlipFlop() {
     AddKind(kKind);
     Rotatable = false;
@@ -19,6 +21,18 @@ TGraphicText* TFlipFlop::AddCaption(const QString& text, float dx, float dy) {
     return caption;
 }
 
+void TFlipFlop::Read(TSerializeReader& reader) {
+    TDevice::Read(reader);
+    GatherPins();
+}
+
+void TFlipFlop::GatherPins() {
+    m_pins.fill(nullptr);
+    const int count = std::min(PinCount(), static_cast<int>(m_pins.size()));
+    for (int i = 0; i < count; ++i)
+        m_pins[static_cast<size_t>(i)] = Pin(i);
+}
+
 void TFlipFlop::Reset() {
     TDevice::Reset();
     Q = 0;
@@ -34,14 +48,14 @@ void TFlipFlop::TrialCalculate(TCalcResult& result) {
 }
 
 void TFlipFlop::DriveOutputs(int32_t q, int32_t qBar, TCalcResult& result) {
-    if (Pin(kPinQ)->SetLevel(this, q))
+    if (FlipFlopPin(kPinQ)->SetLevel(this, q))
         result.Changed = true;
-    if (Pin(kPinQBar)->SetLevel(this, qBar))
+    if (FlipFlopPin(kPinQBar)->SetLevel(this, qBar))
         result.Changed = true;
 }
 
 void TFlipFlop::HoldOutputs(TCalcResult& result) {
-    DriveOutputs(Pin(kPinQ)->Level, Pin(kPinQBar)->Level, result);
+    DriveOutputs(FlipFlopPin(kPinQ)->Level, FlipFlopPin(kPinQBar)->Level, result);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -55,6 +69,7 @@ TRSFlipFlop::TRSFlipFlop() {
     AddPin(TPinKind::Input, -30, -10);
     AddPin(TPinKind::Input, -30, 10);
     UpdateVertices();
+    GatherPins();
 }
 
 void TRSFlipFlop::Calculate(TCalcResult& result) {
@@ -130,6 +145,7 @@ TDFlipFlop::TDFlipFlop() {
     HelpTopic = QStringLiteral("FlipFlopDType.htm");
     AddCaption(QStringLiteral("D"), -15, -8);
     UpdateVertices();
+    GatherPins();
 }
 
 void TDFlipFlop::Calculate(TCalcResult& result) {
@@ -159,6 +175,7 @@ TJKFlipFlop::TJKFlipFlop() {
     AddCaption(QStringLiteral("K"), -15, 10);
     AddPin(TPinKind::Input, -30, 10);
     UpdateVertices();
+    GatherPins();
 }
 
 void TJKFlipFlop::Calculate(TCalcResult& result) {
@@ -179,8 +196,8 @@ bool TJKFlipFlop::SetSlaveInputs() {
     if (j && k) {
         // Computed from the present outputs, which hold while the clock stays high: one toggle per
         // clock cycle however many steps the clock is high.
-        SlaveQ = Bit0(Pin(kPinQ)->Level) ^ 1;
-        SlaveQBar = Bit0(Pin(kPinQBar)->Level) ^ 1;
+        SlaveQ = Bit0(FlipFlopPin(kPinQ)->Level) ^ 1;
+        SlaveQBar = Bit0(FlipFlopPin(kPinQBar)->Level) ^ 1;
         return true;
     }
     if (j || k) {

@@ -6,6 +6,8 @@
 
 #include "model/Device.h"
 
+#include <array>
+
 // The common body: a box with the outputs Q (pin 0) and Q-bar (pin 1) on the right.
 class TFlipFlop : public TDevice {
 public:
@@ -19,14 +21,23 @@ public:
 
     enum : int { kPinQ = 0, kPinQBar = 1 };
 
+    void Read(TSerializeReader& reader) override;
+
 protected:
-    bool InputHigh(int index) const { return Bit0(Pin(index)->Level) != 0; }
+    bool InputHigh(int index) const { return Bit0(m_pins[static_cast<size_t>(index)]->Level) != 0; }
+    TPin* FlipFlopPin(int index) const { return m_pins[static_cast<size_t>(index)]; }
+    // Called by each concrete constructor once its pins are added; reading calls it again.
+    void GatherPins();
     // Drives Q and Q-bar; a change on either is reported in the result.
     void DriveOutputs(int32_t q, int32_t qBar, TCalcResult& result);
     // Drives each output with its present level, so the outputs hold and their nets flood again.
     void HoldOutputs(TCalcResult& result);
     // Adds a caption of the body (captions are not outlined while the device is dragged).
     TGraphicText* AddCaption(const QString& text, float dx, float dy);
+
+private:
+    // The pins in pin order, so a calculation reaches them without walking the pin list.
+    std::array<TPin*, 7> m_pins{};
 };
 
 // Reset (pin 2) wins over set (pin 3) within one calculation; both high never settles.
