@@ -21,6 +21,7 @@
 #include "template_editor/TemplateForm.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <cstdio>
 #include <cstring>
@@ -49,6 +50,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName("Orvane");
     QApplication::setApplicationName("Tessivar");
+    // The installed desktop entry and icon theme name the windows' icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tessivar"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tessivar")));
     RegisterStreamClasses();
 
     // Every window is created once, the main window first, and kept until the program ends.

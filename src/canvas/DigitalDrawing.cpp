@@ -104,6 +104,9 @@ void TDigitalDrawing::Clear() {
         CurrentMacro->Displayed = true;
     }
     CurrentMacro->Clear();
+    // Nor does the new circuit keep the old one's outline or datasheet context.
+    CurrentMacro->TDevice::Clear();
+    CurrentMacro->HelpTopic.clear();
     ProbeTarget = nullptr;
     ProbeState = 0;
     InvalidateAll();

@@ -762,7 +762,7 @@ void TMacro::CheckQuietable(const TStepState& step) {
             writers[tag->GetPin()] = tag;
     }
     for (TSerialize* item : *Devices->Children) {
-        // Texts and shapes drawn inside a part sit in this list too.
+        // Texts share the list with the devices.
         const auto* device = KindCast<TDevice>(item);
         if (!device)
             return;

@@ -59,7 +59,9 @@ TExportImageDialog::TExportImageDialog(QWidget* parent) : QDialog(parent) {
     LabelSize->setObjectName(QStringLiteral("LabelSize"));
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&File:"), fileRow);
+    auto* fileLabel = new QLabel(QStringLiteral("&File:"), this);
+    fileLabel->setBuddy(EditFileName);
+    form->addRow(fileLabel, fileRow);
     form->addRow(QStringLiteral("S&cale:"), ScaleUpDown);
     form->addRow(background);
     form->addRow(CheckSelection);

@@ -5,6 +5,7 @@
 #include "canvas/DigitalHandles.h"
 #include "canvas/UserDialogs.h"
 #include "model/CircuitFile.h"
+#include "model/Connect.h"
 #include "model/Gates.h"
 #include "shell/AboutBox.h"
 #include "shell/GridSetupDialog.h"
@@ -152,10 +153,16 @@ TEST_F(MenuCommandsTest, SaveNewOpenAndSaveAs) {
     EXPECT_EQ(requests.size(), 1u) << "a circuit with a file is saved without a dialog";
     EXPECT_EQ(DevicesIn(dir.filePath("first.tvm")), 2);
 
+    // The new circuit keeps nothing of the old one, its outline and datasheet context included.
+    canvas->RootMacro()->Children->Add(new TPolygon);
+    canvas->RootMacro()->Pins->Children->Add(new TPin);
+    canvas->RootMacro()->HelpTopic = QStringLiteral("adder.pdf");
     Keys("Ctrl+N");
     EXPECT_TRUE(messages.isEmpty()) << "nothing to ask about an unchanged circuit";
     EXPECT_EQ(form->windowTitle(), "Tessivar - Untitled");
     EXPECT_EQ(Devices(), 0);
+    EXPECT_EQ(canvas->RootMacro()->ChildCount() + canvas->RootMacro()->PinCount(), 0);
+    EXPECT_TRUE(canvas->RootMacro()->HelpTopic.isEmpty());
     EXPECT_FALSE(canvas->CanUndo());
 
     Edit();

@@ -9,6 +9,7 @@
 #include "shell/MainForm.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
 #include <QScrollArea>
@@ -185,6 +186,9 @@ TEST_F(ZoomTest, SameClicksMakeTheSameCircuitAtEveryZoom) {
         }
         const TWire* sumWire = sum->Pin(0)->Wire;
         const QPoint middle = (sumWire->FirstVertex() + sumWire->LastVertex()) / 2;
+        // At 200 % the wire may lie beyond the window: scroll it into view first.
+        form->ScrollBox->ensureVisible(Shown(middle).x(), Shown(middle).y());
+        QCoreApplication::processEvents();
         EXPECT_TRUE(PaintedNear(middle, Qt::black)) << "a high wire is drawn black where it is shown";
     }
 }
