@@ -53,6 +53,12 @@ TCompiledGate TCompiledGate::Of(TDevice* device) {
         compiled.Inputs[static_cast<size_t>(i)] = gate->Pin(i + 1);
     compiled.Invert = gate->Invert;
     compiled.Combine = gate->Combine;
+    // An output that floods a compiled net; any other is driven through SetLevel.
+    if (compiled.Output->Wire && compiled.Output->Kind != TPinKind::Input)
+        if (TNet* net = compiled.Output->Wire->CompiledNet()) {
+            compiled.Net = net;
+            compiled.NetGeneration = WiringGeneration();
+        }
     return compiled;
 }
 

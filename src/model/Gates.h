@@ -67,10 +67,25 @@ struct TCompiledGate {
     int32_t Count = 0;
     int32_t Invert = 0;
     TGateDevice::TCombine Combine = TGateDevice::TCombine::All;
+    // The net the output floods while the wiring is as it was when the gate was compiled.
+    TNet* Net = nullptr;
+    uint64_t NetGeneration = 0;
 
-    // The gate's Calculate: true when a level changed.
+    // The gate's Calculate: true when a level changed. The same as driving the output pin with
+    // SetLevel, without the hop through the output's wire to its net.
     bool Calculate() const {
-        return Output->SetLevel(Gate, TGateDevice::Evaluate(Combine, Invert, Inputs.data(), Count));
+        const int32_t level = TGateDevice::Evaluate(Combine, Invert, Inputs.data(), Count);
+        if (NetGeneration != WiringGeneration())
+            return Output->SetLevel(Gate, level);
+        Output->Driver = Gate;
+        bool changed = false;
+        if (Output->Level != level) {
+            Output->Level = level;
+            changed = true;
+        }
+        if (!Net->Visited())
+            changed |= Net->Flood(Output, Gate, level);
+        return changed;
     }
     static TCompiledGate Of(TDevice* device);
 };
