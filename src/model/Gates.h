@@ -62,30 +62,15 @@ protected:
 // while the gate keeps its pins: the calculation order that holds it is rebuilt after every edit.
 struct TCompiledGate {
     TGateDevice* Gate = nullptr; // nil: not a gate, calculate the device itself
-    TPin* Output = nullptr;
+    TDrivenPin Output;
     std::array<const TPin*, 4> Inputs{};
     int32_t Count = 0;
     int32_t Invert = 0;
     TGateDevice::TCombine Combine = TGateDevice::TCombine::All;
-    // The net the output floods while the wiring is as it was when the gate was compiled.
-    TNet* Net = nullptr;
-    uint64_t NetGeneration = 0;
 
-    // The gate's Calculate: true when a level changed. The same as driving the output pin with
-    // SetLevel, without the hop through the output's wire to its net.
-    bool Calculate() const {
-        const int32_t level = TGateDevice::Evaluate(Combine, Invert, Inputs.data(), Count);
-        if (NetGeneration != WiringGeneration())
-            return Output->SetLevel(Gate, level);
-        Output->Driver = Gate;
-        bool changed = false;
-        if (Output->Level != level) {
-            Output->Level = level;
-            changed = true;
-        }
-        if (!Net->Visited())
-            changed |= Net->Flood(Output, Gate, level);
-        return changed;
+    // The gate's Calculate: true when a level changed.
+    bool Calculate() {
+        return Output.Drive(Gate, TGateDevice::Evaluate(Combine, Invert, Inputs.data(), Count));
     }
     static TCompiledGate Of(TDevice* device);
 };
