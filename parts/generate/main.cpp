@@ -597,8 +597,11 @@ TPart SevenSegmentDecoder() {
          TruthTable({"D0", "D1", "D2", "D3"}, {"a", "b", "c", "d", "e", "f", "g"},
                     [](uint32_t in) {
                         uint32_t out = 0;
-                        for (int s = 0; in < 10 && s < 7; ++s)
-                            out |= (kDigitSegments[in][s] == '1' ? 1u : 0u) << s;
+                        if (in >= 10)
+                            return out;
+                        const char* segments = kDigitSegments[in];
+                        for (int s = 0; s < 7; ++s)
+                            out |= (segments[s] == '1' ? 1u : 0u) << s;
                         return out;
                     }),
          "<p>Wire a to g to the segment inputs a to g of a 7-segment display and the outputs of a "
