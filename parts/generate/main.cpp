@@ -42,18 +42,6 @@ struct TPart {
 const char* const kDigitSegments[10] = {"1111110", "0110000", "1101101", "1111001", "0110011",
                                         "1011011", "1011111", "1110000", "1111111", "1111011"};
 
-// Segments a to g of a BCD code as bits 0 to 6; none for the codes 10 to 15.
-uint32_t SegmentBits(uint32_t code) {
-    uint32_t bits = 0;
-    if (code < 10) {
-        const char* segments = kDigitSegments[code];
-        for (int s = 0; s < 7; ++s)
-            if (segments[s] == '1')
-                bits |= 1u << s;
-    }
-    return bits;
-}
-
 QString Cell(const QString& text) {
     return QStringLiteral("<td align=\"center\">") + text + QStringLiteral("</td>");
 }
@@ -606,7 +594,16 @@ TPart SevenSegmentDecoder() {
         pins,
         {"Lights the segments of a 7-segment display for the decimal digit on its BCD inputs D3 D2 D1 D0. "
          "The codes 10 to 15 are not digits and leave every segment dark.",
-         TruthTable({"D0", "D1", "D2", "D3"}, {"a", "b", "c", "d", "e", "f", "g"}, SegmentBits),
+         TruthTable({"D0", "D1", "D2", "D3"}, {"a", "b", "c", "d", "e", "f", "g"},
+                    [](uint32_t in) {
+                        uint32_t out = 0;
+                        if (in >= 10)
+                            return out;
+                        const char* segments = kDigitSegments[in];
+                        for (int s = 0; s < 7; ++s)
+                            out |= (segments[s] == '1' ? 1u : 0u) << s;
+                        return out;
+                    }),
          "<p>Wire a to g to the segment inputs a to g of a 7-segment display and the outputs of a "
          "<b>4-Bit Binary Counter</b> to D0 to D3: the display shows 0 to 9 and stays dark for the counts "
          "10 to 15.</p>"}};

@@ -208,6 +208,36 @@ inline bool TPin::SetLevel(TDevice* driver, int32_t level) {
     return changed;
 }
 
+// A pin a device drives, with the net it floods while the wiring stays as it was when that was
+// looked up: driving it is SetLevel without the hop through the pin's wire.
+struct TDrivenPin {
+    TPin* Pin = nullptr;
+    TNet* Net = nullptr;
+    uint64_t Generation = 0; // of the wiring Net belongs to; 0: none known
+
+    // Looks the net up again: the pin's wire's compiled net, when the pin floods one.
+    void Refresh() {
+        Net = Pin->Wire && Pin->Kind != TPinKind::Input ? Pin->Wire->CompiledNet() : nullptr;
+        Generation = Net ? WiringGeneration() : 0;
+    }
+    // SetLevel(driver, level) on the pin.
+    bool Drive(TDevice* driver, int32_t level) {
+        if (Generation != WiringGeneration()) {
+            Refresh();
+            return Pin->SetLevel(driver, level);
+        }
+        Pin->Driver = driver;
+        bool changed = false;
+        if (Pin->Level != level) {
+            Pin->Level = level;
+            changed = true;
+        }
+        if (!Net->Visited())
+            changed |= Net->Flood(Pin, driver, level);
+        return changed;
+    }
+};
+
 inline bool TNet::Flood(const TPin* from, TDevice* driver, int32_t level) {
     Flooded = *Pass;
     if (from == SoleWriter && level == FloodLevel && driver == FloodDriver && FloodStep == *Step)

@@ -31,6 +31,8 @@ void TFlipFlop::GatherPins() {
     const int count = std::min(PinCount(), static_cast<int>(m_pins.size()));
     for (int i = 0; i < count; ++i)
         m_pins[static_cast<size_t>(i)] = Pin(i);
+    m_q = {m_pins[kPinQ]};
+    m_qBar = {m_pins[kPinQBar]};
 }
 
 void TFlipFlop::Reset() {
@@ -48,9 +50,9 @@ void TFlipFlop::TrialCalculate(TCalcResult& result) {
 }
 
 void TFlipFlop::DriveOutputs(int32_t q, int32_t qBar, TCalcResult& result) {
-    if (FlipFlopPin(kPinQ)->SetLevel(this, q))
+    if (m_q.Drive(this, q))
         result.Changed = true;
-    if (FlipFlopPin(kPinQBar)->SetLevel(this, qBar))
+    if (m_qBar.Drive(this, qBar))
         result.Changed = true;
 }
 

@@ -38,6 +38,8 @@ protected:
 private:
     // The pins in pin order, so a calculation reaches them without walking the pin list.
     std::array<TPin*, 7> m_pins{};
+    TDrivenPin m_q;
+    TDrivenPin m_qBar;
 };
 
 // Reset (pin 2) wins over set (pin 3) within one calculation; both high never settles.

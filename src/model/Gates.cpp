@@ -47,12 +47,13 @@ TCompiledGate TCompiledGate::Of(TDevice* device) {
         gate->PinCount() > 5)
         return compiled;
     compiled.Gate = gate;
-    compiled.Output = gate->Pin(0);
+    compiled.Output.Pin = gate->Pin(0);
     compiled.Count = gate->PinCount() - 1;
     for (int i = 0; i < compiled.Count; ++i)
         compiled.Inputs[static_cast<size_t>(i)] = gate->Pin(i + 1);
     compiled.Invert = gate->Invert;
     compiled.Combine = gate->Combine;
+    compiled.Output.Refresh();
     return compiled;
 }
 

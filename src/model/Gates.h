@@ -62,15 +62,15 @@ protected:
 // while the gate keeps its pins: the calculation order that holds it is rebuilt after every edit.
 struct TCompiledGate {
     TGateDevice* Gate = nullptr; // nil: not a gate, calculate the device itself
-    TPin* Output = nullptr;
+    TDrivenPin Output;
     std::array<const TPin*, 4> Inputs{};
     int32_t Count = 0;
     int32_t Invert = 0;
     TGateDevice::TCombine Combine = TGateDevice::TCombine::All;
 
     // The gate's Calculate: true when a level changed.
-    bool Calculate() const {
-        return Output->SetLevel(Gate, TGateDevice::Evaluate(Combine, Invert, Inputs.data(), Count));
+    bool Calculate() {
+        return Output.Drive(Gate, TGateDevice::Evaluate(Combine, Invert, Inputs.data(), Count));
     }
     static TCompiledGate Of(TDevice* device);
 };
