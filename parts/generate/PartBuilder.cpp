@@ -50,7 +50,7 @@ TGraphicText* NewText(const QString& text, int size, bool bold) {
 
 } // namespace
 
-TPartBuilder::TPartBuilder(std::vector<TPinSpec> pins)
+TPartBuilder::TPartBuilder(std::vector<TPinDescription> pins)
     : m_pins(std::move(pins)), m_root(std::make_unique<TMacro>()) {
     m_root->Closed = false;
     m_root->Displayed = true;
@@ -63,11 +63,11 @@ void TPartBuilder::Place(TGraphicObject* object, int x, int y) {
 }
 
 TTagDevice* TPartBuilder::Terminal(const QString& name, int x, int y) {
-    const auto spec =
-        std::find_if(m_pins.begin(), m_pins.end(), [&](const TPinSpec& p) { return p.Name == name; });
-    Q_ASSERT(spec != m_pins.end());
+    const auto pin =
+        std::find_if(m_pins.begin(), m_pins.end(), [&](const TPinDescription& p) { return p.Name == name; });
+    Q_ASSERT(pin != m_pins.end());
     auto* tag = Add<TTagDevice>(x, y);
-    const bool input = spec->Side == TPinSide::Input;
+    const bool input = pin->Side == TPinSide::Input;
     tag->SetLabelPosition(input ? TLabelPosition::Left : TLabelPosition::Right);
     TGraphicText* label = NewText(name, 8, true);
     const float half = static_cast<float>(label->TextWidth()) / 2;
@@ -147,7 +147,7 @@ void TPartBuilder::Net(TGraphicObject* driver, std::vector<TGraphicObject*> sink
 
 void TPartBuilder::BuildOutline(const QString& caption, int width) {
     const auto inputs = std::count_if(m_pins.begin(), m_pins.end(),
-                                      [](const TPinSpec& p) { return p.Side == TPinSide::Input; });
+                                      [](const TPinDescription& p) { return p.Side == TPinSide::Input; });
     const int rows =
         static_cast<int>(std::max<qsizetype>(inputs, static_cast<qsizetype>(m_pins.size()) - inputs));
     const int height = kCaptionHeight + rows * kPinPitch;
@@ -169,8 +169,8 @@ void TPartBuilder::BuildOutline(const QString& caption, int width) {
 
     int row[2] = {0, 0};
     for (size_t number = 0; number < m_pins.size(); ++number) {
-        const TPinSpec& spec = m_pins[number];
-        const bool input = spec.Side == TPinSide::Input;
+        const TPinDescription& description = m_pins[number];
+        const bool input = description.Side == TPinSide::Input;
         const int side = input ? -1 : 1;
         const int y = top + kCaptionHeight + kPinPitch / 2 + kPinPitch * row[input ? 0 : 1]++;
         const QPoint end(side * (half + kLeadLength), y);
@@ -181,7 +181,7 @@ void TPartBuilder::BuildOutline(const QString& caption, int width) {
         lead->UpdateVertices();
         m_root->AddChild(lead);
 
-        TGraphicText* label = NewText(spec.Name, 7, false);
+        TGraphicText* label = NewText(description.Name, 7, false);
         const float labelHalf = static_cast<float>(label->TextWidth()) / 2;
         label->Offset(static_cast<float>(side) * (static_cast<float>(half) - 4 - labelHalf),
                       static_cast<float>(y));
@@ -191,7 +191,7 @@ void TPartBuilder::BuildOutline(const QString& caption, int width) {
         auto* pin = new TMacroPin;
         pin->PlaceAt(end);
         m_root->Pins->AddChild(pin);
-        TTagDevice* tag = m_terminals.at(spec.Name);
+        TTagDevice* tag = m_terminals.at(description.Name);
         tag->MacroPin->Partner = pin;
         pin->Partner = tag->MacroPin.get();
         tag->SetPinNumber(static_cast<int32_t>(number));

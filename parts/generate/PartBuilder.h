@@ -18,7 +18,7 @@
 
 enum class TPinSide { Input, Output };
 
-struct TPinSpec {
+struct TPinDescription {
     QString Name;
     TPinSide Side;
     QString Function; // one line for the datasheet's pin table
@@ -27,7 +27,7 @@ struct TPinSpec {
 class TPartBuilder {
 public:
     // The pins in their order on the outline; pin numbers count from 0 in this order.
-    explicit TPartBuilder(std::vector<TPinSpec> pins);
+    explicit TPartBuilder(std::vector<TPinDescription> pins);
 
     // Places a new device of class T with its origin at (x, y).
     template <class T> T* Add(int x, int y) {
@@ -56,7 +56,7 @@ private:
     void Place(TGraphicObject* object, int x, int y);
     void BuildOutline(const QString& caption, int width);
 
-    std::vector<TPinSpec> m_pins;
+    std::vector<TPinDescription> m_pins;
     std::map<QString, TTagDevice*> m_terminals;
     std::unique_ptr<TMacro> m_root;
 };

@@ -34,7 +34,7 @@ struct TPart {
     QString Folder;
     QString File; // without extension; also the datasheet's name
     QString Name; // the macro name the parts centre lists
-    std::vector<TPinSpec> Pins;
+    std::vector<TPinDescription> Pins;
     TPartSheet Sheet;
 };
 
@@ -71,7 +71,7 @@ QString Datasheet(const TPart& part) {
     QString pins = QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\">\n"
                                   "<tr><th>Pin</th><th>Name</th><th>Direction</th><th>Function</th></tr>\n");
     for (size_t i = 0; i < part.Pins.size(); ++i) {
-        const TPinSpec& pin = part.Pins[i];
+        const TPinDescription& pin = part.Pins[i];
         pins += QStringLiteral("<tr>") + Cell(QString::number(i)) +
                 Cell(QStringLiteral("<b>") + pin.Name + "</b>") +
                 Cell(pin.Side == Input ? QStringLiteral("input") : QStringLiteral("output")) +
@@ -397,16 +397,16 @@ QByteArray BuildAlu(const TPart& part, const QByteArray& fullAdder, const QByteA
 
 // ---------------------------------------------------------------------------------------------------
 
-std::vector<TPinSpec> Bus(const QString& prefix, TPinSide side, const QString& function) {
-    std::vector<TPinSpec> pins;
+std::vector<TPinDescription> Bus(const QString& prefix, TPinSide side, const QString& function) {
+    std::vector<TPinDescription> pins;
     for (int i = 0; i < 4; ++i)
         pins.push_back({prefix + QString::number(i), side,
                         function.arg(i) + (i == 0 ? QStringLiteral(" (least significant)") : QString())});
     return pins;
 }
 
-std::vector<TPinSpec> Join(std::initializer_list<std::vector<TPinSpec>> groups) {
-    std::vector<TPinSpec> pins;
+std::vector<TPinDescription> Join(std::initializer_list<std::vector<TPinDescription>> groups) {
+    std::vector<TPinDescription> pins;
     for (const auto& group : groups)
         pins.insert(pins.end(), group.begin(), group.end());
     return pins;
@@ -579,7 +579,7 @@ TPart ShiftRegister() {
 }
 
 TPart SevenSegmentDecoder() {
-    std::vector<TPinSpec> pins = Bus("D", Input, "BCD input bit %1");
+    std::vector<TPinDescription> pins = Bus("D", Input, "BCD input bit %1");
     const char* const names[7] = {"a", "b", "c", "d", "e", "f", "g"};
     const char* const places[7] = {"top",         "top right", "bottom right", "bottom",
                                    "bottom left", "top left",  "middle"};

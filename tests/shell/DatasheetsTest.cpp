@@ -92,7 +92,7 @@ TEST(AssociateHelpDialog, OpensThePageOfTheReferenceAndTakesOnlyThatPage) {
         QWidget* Page;
     };
     for (const TCase& c :
-         {TCase{"", dialog.Three}, TCase{"spec.pdf", dialog.Three}, TCase{"a.html", dialog.Two},
+         {TCase{"", dialog.Three}, TCase{"sheet.pdf", dialog.Three}, TCase{"a.html", dialog.Two},
           TCase{"https://example.org", dialog.Two}, TCase{"old.hlp", dialog.One}}) {
         dialog.Datasheet = c.Datasheet;
         dialog.Context = "12";
