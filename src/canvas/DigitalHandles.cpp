@@ -146,6 +146,21 @@ void TDigitalHandles::Detach(int x, int y, bool down) {
     emit OnDetach(selected, x, down, y);
 }
 
+QPoint TDigitalHandles::ArrowStep(int key) {
+    switch (key) {
+    case Qt::Key_Left:
+        return {-1, 0};
+    case Qt::Key_Right:
+        return {1, 0};
+    case Qt::Key_Up:
+        return {0, -1};
+    case Qt::Key_Down:
+        return {0, 1};
+    default:
+        return {};
+    }
+}
+
 void TDigitalHandles::MoveSelectionBy(int dx, int dy) {
     if (!HasSelection())
         return;

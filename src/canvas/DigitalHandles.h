@@ -48,6 +48,8 @@ public:
     void Detach(int x, int y, bool down);
     // Keyboard nudging.
     void MoveSelectionBy(int dx, int dy);
+    // The one-unit move an arrow key asks for; (0, 0) for any other key.
+    static QPoint ArrowStep(int key);
 
     bool Changed = false;
     std::unique_ptr<TGraphicList> Items; // references only

@@ -446,23 +446,12 @@ void TDeviceMenu::EditAnnotationClick() {
     TEditTextDialog* dialog = TEditTextDialog::Instance();
     if (!text || !dialog)
         return;
-    dialog->EditCaption->setText(text->Text);
-    dialog->CheckBoxItalic->setChecked(text->Italic);
-    dialog->CheckBoxBold->setChecked(text->IsBold());
-    dialog->CheckBoxOverBar->setChecked(text->Overline);
-    dialog->Size->setValue(text->FontSize);
-    dialog->SetTextColour(text->TextColor);
+    dialog->ShowText(*text);
     if (!TUserDialogs::Execute(dialog))
         return;
     const QRect before = text->GetBounds().ToQRect();
     Canvas()->Handles->HideSelection();
-    text->SetText(dialog->EditCaption->text());
-    text->SetItalic(dialog->CheckBoxItalic->isChecked());
-    text->SetBold(dialog->CheckBoxBold->isChecked());
-    text->Overline = dialog->CheckBoxOverBar->isChecked();
-    text->SetFontSize(dialog->Size->value());
-    text->SetTextColor(dialog->TextColour);
-    text->UpdateVertices();
+    dialog->ApplyTo(*text);
     Reselect(text, before, QStringLiteral("Edit Annotation"));
 }
 

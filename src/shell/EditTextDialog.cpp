@@ -1,6 +1,7 @@
 #include "shell/EditTextDialog.h"
 
 #include "drawing/GraphicObject.h"
+#include "drawing/GraphicText.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -84,6 +85,35 @@ void TEditTextDialog::SetTextColour(uint32_t colour) {
     QPalette palette = EditCaption->palette();
     palette.setColor(QPalette::Text, ColourToQColor(colour));
     EditCaption->setPalette(palette);
+}
+
+void TEditTextDialog::ShowText(const TGraphicText& text) {
+    EditCaption->setText(text.Text);
+    CheckBoxItalic->setChecked(text.Italic);
+    CheckBoxBold->setChecked(text.IsBold());
+    CheckBoxOverBar->setChecked(text.Overline);
+    Size->setValue(text.FontSize);
+    SetTextColour(text.TextColor);
+}
+
+void TEditTextDialog::ApplyTo(TGraphicText& text) const {
+    text.SetText(EditCaption->text());
+    text.SetItalic(CheckBoxItalic->isChecked());
+    text.SetBold(CheckBoxBold->isChecked());
+    text.Overline = CheckBoxOverBar->isChecked();
+    text.SetFontSize(Size->value());
+    text.SetTextColor(TextColour);
+    text.UpdateVertices();
+}
+
+std::unique_ptr<TGraphicText> TEditTextDialog::NewText() const {
+    auto text = std::make_unique<TGraphicText>(EditCaption->text(), Size->value());
+    text->SetItalic(CheckBoxItalic->isChecked());
+    text->SetBold(CheckBoxBold->isChecked());
+    text->SetTextColor(TextColour);
+    text->Overline = CheckBoxOverBar->isChecked();
+    text->UpdateVertices();
+    return text;
 }
 
 void TEditTextDialog::showEvent(QShowEvent* event) {

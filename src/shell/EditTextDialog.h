@@ -6,11 +6,13 @@
 #include <QDialog>
 
 #include <cstdint>
+#include <memory>
 
 class QCheckBox;
 class QGroupBox;
 class QLineEdit;
 class QSpinBox;
+class TGraphicText;
 
 class TEditTextDialog : public QDialog {
     Q_OBJECT
@@ -20,6 +22,12 @@ public:
     static TEditTextDialog* Instance();
 
     void SetTextColour(uint32_t colour);
+    // Fills the controls from a text about to be edited.
+    void ShowText(const TGraphicText& text);
+    // Gives the text what the controls say, its caption included.
+    void ApplyTo(TGraphicText& text) const;
+    // A new text as the controls describe it.
+    std::unique_ptr<TGraphicText> NewText() const;
 
     uint32_t TextColour = 0;
     QGroupBox* GroupText;

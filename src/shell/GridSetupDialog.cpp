@@ -1,5 +1,8 @@
 #include "shell/GridSetupDialog.h"
 
+#include "canvas/UserDialogs.h"
+#include "drawing/SnapGrid.h"
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -94,6 +97,25 @@ TGridSetupDialog::~TGridSetupDialog() {
 
 TGridSetupDialog* TGridSetupDialog::Instance() {
     return g_instance;
+}
+
+bool TGridSetupDialog::EditGrid(TGrid& grid) {
+    TGridSetupDialog* dialog = Instance();
+    if (!dialog)
+        return false;
+    dialog->ShowGrid = grid.ShowGrid;
+    dialog->Snap = grid.Snap;
+    dialog->SnapSize = grid.SnapSize;
+    dialog->AngleStep = grid.AngleStep;
+    dialog->DisplaySize = grid.DisplaySize;
+    if (!TUserDialogs::Execute(dialog))
+        return false;
+    grid.ShowGrid = dialog->ShowGrid;
+    grid.Snap = dialog->Snap;
+    grid.SnapSize = dialog->SnapSize;
+    grid.AngleStep = dialog->AngleStep;
+    grid.DisplaySize = dialog->DisplaySize;
+    return true;
 }
 
 void TGridSetupDialog::FormShow() {

@@ -7,6 +7,7 @@
 
 class QCheckBox;
 class QSpinBox;
+class TGrid;
 
 class TGridSetupDialog : public QDialog {
     Q_OBJECT
@@ -15,6 +16,9 @@ public:
     ~TGridSetupDialog() override;
     // The dialog created at program start, or nil while none exists.
     static TGridSetupDialog* Instance();
+    // Shows that dialog with the grid's values; after OK the grid takes the new ones and the
+    // result is true. False, and the grid as it was, when cancelled or when there is no dialog.
+    static bool EditGrid(TGrid& grid);
 
     // Sets the controls from the fields; showing the dialog does this.
     void FormShow();

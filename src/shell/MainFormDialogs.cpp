@@ -10,22 +10,9 @@
 #include <QPlainTextEdit>
 
 void TMainForm::MenuGridSetupClick() {
-    TGridSetupDialog* dialog = TGridSetupDialog::Instance();
-    if (!dialog)
-        return;
     TGrid grid = CircuitCanvas->Grid;
-    dialog->ShowGrid = grid.ShowGrid;
-    dialog->Snap = grid.Snap;
-    dialog->SnapSize = grid.SnapSize;
-    dialog->AngleStep = grid.AngleStep;
-    dialog->DisplaySize = grid.DisplaySize;
-    if (!TUserDialogs::Execute(dialog))
+    if (!TGridSetupDialog::EditGrid(grid))
         return;
-    grid.ShowGrid = dialog->ShowGrid;
-    grid.Snap = dialog->Snap;
-    grid.SnapSize = dialog->SnapSize;
-    grid.AngleStep = dialog->AngleStep;
-    grid.DisplaySize = dialog->DisplaySize;
     // The canvas repaints when the dots change.
     CircuitCanvas->SetGrid(grid);
 }

@@ -109,13 +109,7 @@ std::unique_ptr<TGraphicObject> TMainForm::CreatePart(const QString& buttonName)
         dialog->EditCaption->setText(QStringLiteral("Annotation"));
         if (!TUserDialogs::Execute(dialog) || dialog->EditCaption->text().isEmpty())
             return nullptr;
-        auto text = std::make_unique<TGraphicText>(dialog->EditCaption->text(), dialog->Size->value());
-        text->SetItalic(dialog->CheckBoxItalic->isChecked());
-        text->SetBold(dialog->CheckBoxBold->isChecked());
-        text->SetTextColor(dialog->TextColour);
-        text->Overline = dialog->CheckBoxOverBar->isChecked();
-        text->UpdateVertices();
-        return text;
+        return dialog->NewText();
     }
     for (const TPartButton& button : PartButtons())
         if (button.Name == buttonName)
@@ -313,23 +307,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {
-        QPoint step;
-        switch (key->key()) {
-        case Qt::Key_Left:
-            step = QPoint(-1, 0);
-            break;
-        case Qt::Key_Right:
-            step = QPoint(1, 0);
-            break;
-        case Qt::Key_Up:
-            step = QPoint(0, -1);
-            break;
-        case Qt::Key_Down:
-            step = QPoint(0, 1);
-            break;
-        default:
-            break;
-        }
+        const QPoint step = TDigitalHandles::ArrowStep(key->key());
         if (!step.isNull() && canvas->HasSelection()) {
             canvas->Handles->MoveSelectionBy(step.x(), step.y());
             return true;

@@ -538,11 +538,7 @@ void TTemplateForm::EditCanvasMouseDown(Qt::MouseButton button, Qt::KeyboardModi
         TEditTextDialog* dialog = TEditTextDialog::Instance();
         if (!dialog || !TUserDialogs::Execute(dialog) || dialog->EditCaption->text().isEmpty())
             return;
-        auto* text = new TGraphicText(dialog->EditCaption->text(), dialog->Size->value());
-        text->SetItalic(dialog->CheckBoxItalic->isChecked());
-        text->SetBold(dialog->CheckBoxBold->isChecked());
-        text->SetTextColor(dialog->TextColour);
-        text->Overline = dialog->CheckBoxOverBar->isChecked();
+        TGraphicText* text = dialog->NewText().release();
         text->Offset(static_cast<float>(x), static_cast<float>(y));
         text->UpdateVertices();
         macro->AddChild(text);
@@ -559,21 +555,8 @@ void TTemplateForm::EditCanvasMouseDown(Qt::MouseButton button, Qt::KeyboardModi
 }
 
 void TTemplateForm::keyPressEvent(QKeyEvent* event) {
-    QPoint step;
-    switch (event->key()) {
-    case Qt::Key_Left:
-        step = QPoint(-1, 0);
-        break;
-    case Qt::Key_Right:
-        step = QPoint(1, 0);
-        break;
-    case Qt::Key_Up:
-        step = QPoint(0, -1);
-        break;
-    case Qt::Key_Down:
-        step = QPoint(0, 1);
-        break;
-    default:
+    const QPoint step = TDigitalHandles::ArrowStep(event->key());
+    if (step.isNull()) {
         QDialog::keyPressEvent(event);
         return;
     }
@@ -668,23 +651,12 @@ void TTemplateForm::PopEditAnnotationClick() {
     TEditTextDialog* dialog = TEditTextDialog::Instance();
     if (!text || !dialog)
         return;
-    dialog->EditCaption->setText(text->Text);
-    dialog->CheckBoxItalic->setChecked(text->Italic);
-    dialog->CheckBoxBold->setChecked(text->IsBold());
-    dialog->CheckBoxOverBar->setChecked(text->Overline);
-    dialog->Size->setValue(text->FontSize);
-    dialog->SetTextColour(text->TextColor);
+    dialog->ShowText(*text);
     if (!TUserDialogs::Execute(dialog))
         return;
     handles->HideSelection();
     EditCanvas->InvalidateRect(text->GetBounds().ToQRect());
-    text->SetItalic(dialog->CheckBoxItalic->isChecked());
-    text->SetBold(dialog->CheckBoxBold->isChecked());
-    text->Overline = dialog->CheckBoxOverBar->isChecked();
-    text->SetFontSize(dialog->Size->value());
-    text->SetTextColor(dialog->TextColour);
-    text->SetText(dialog->EditCaption->text());
-    text->UpdateVertices();
+    dialog->ApplyTo(*text);
     EditCanvas->SetModified(true);
     MarkEdited();
     Reselect(text);

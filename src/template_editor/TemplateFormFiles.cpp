@@ -208,22 +208,9 @@ void TTemplateForm::MenuSnapToGridClick() {
 }
 
 void TTemplateForm::MenuGridSetupClick() {
-    TGridSetupDialog* dialog = TGridSetupDialog::Instance();
-    if (!dialog)
-        return;
     TGrid grid = EditCanvas->Grid;
-    dialog->ShowGrid = grid.ShowGrid;
-    dialog->Snap = grid.Snap;
-    dialog->SnapSize = grid.SnapSize;
-    dialog->AngleStep = grid.AngleStep;
-    dialog->DisplaySize = grid.DisplaySize;
-    if (!TUserDialogs::Execute(dialog))
+    if (!TGridSetupDialog::EditGrid(grid))
         return;
-    grid.ShowGrid = dialog->ShowGrid;
-    grid.Snap = dialog->Snap;
-    grid.SnapSize = dialog->SnapSize;
-    grid.AngleStep = dialog->AngleStep;
-    grid.DisplaySize = dialog->DisplaySize;
     EditCanvas->SetGrid(grid);
 }
 

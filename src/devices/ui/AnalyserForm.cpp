@@ -556,34 +556,29 @@ void TAnalyserForm::ExportPicture(const QString& path) const {
 }
 
 void TAnalyserForm::ExportVcdClick() {
-    TUserDialogs::TFileRequest request;
-    request.Title = QStringLiteral("Export Value Change Dump");
-    request.InitialName = CircuitName;
-    request.Filter = QStringLiteral("Value Change Dump (*.vcd)");
-    request.DefaultSuffix = QStringLiteral("vcd");
-    request.ConfirmOverwrite = true;
-    const QString path = TUserDialogs::SaveFileName(this, request);
-    if (path.isEmpty())
-        return;
-    try {
-        ExportVcd(path, CircuitName);
-    } catch (const EWriteError& error) {
-        TUserDialogs::Message(this, TUserDialogs::TKind::Error, QString::fromStdString(error.what()));
-    }
+    ExportAs(QStringLiteral("Export Value Change Dump"), QStringLiteral("Value Change Dump (*.vcd)"),
+             QStringLiteral("vcd"), [this](const QString& path) { ExportVcd(path, CircuitName); });
 }
 
 void TAnalyserForm::ExportPictureClick() {
+    ExportAs(QStringLiteral("Export Picture"), QStringLiteral("PNG Image (*.png);;SVG Image (*.svg)"),
+             QStringLiteral("png"), [this](const QString& path) { ExportPicture(path); });
+}
+
+// Asks where to write, then writes; a failed write names the file and the reason.
+void TAnalyserForm::ExportAs(const QString& title, const QString& filter, const QString& suffix,
+                             const std::function<void(const QString&)>& write) {
     TUserDialogs::TFileRequest request;
-    request.Title = QStringLiteral("Export Picture");
+    request.Title = title;
     request.InitialName = CircuitName;
-    request.Filter = QStringLiteral("PNG Image (*.png);;SVG Image (*.svg)");
-    request.DefaultSuffix = QStringLiteral("png");
+    request.Filter = filter;
+    request.DefaultSuffix = suffix;
     request.ConfirmOverwrite = true;
     const QString path = TUserDialogs::SaveFileName(this, request);
     if (path.isEmpty())
         return;
     try {
-        ExportPicture(path);
+        write(path);
     } catch (const EWriteError& error) {
         TUserDialogs::Message(this, TUserDialogs::TKind::Error, QString::fromStdString(error.what()));
     }

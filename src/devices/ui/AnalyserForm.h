@@ -116,6 +116,8 @@ private:
     void MenuOptionsPopup();
     void ExportVcdClick();
     void ExportPictureClick();
+    void ExportAs(const QString& title, const QString& filter, const QString& suffix,
+                  const std::function<void(const QString&)>& write);
     // The pen colour of a device's trace and digits.
     static QColor TraceColour(const THistoryDevice* device);
     QString TraceName(int row) const;
