@@ -44,6 +44,34 @@ uint64_t NextStamp() {
 
 // ---------------------------------------------------------------------------------------------------
 
+TNetMember::~TNetMember() {
+    if (m_slots)
+        m_slots->m_owners[m_slot] = nullptr;
+}
+
+TLevelSlots::~TLevelSlots() {
+    for (TNetMember* member : m_owners) {
+        if (!member)
+            continue;
+        member->Level.KeepHome();
+        member->Driver.KeepHome();
+        member->m_slots = nullptr;
+    }
+    LayoutChanged();
+}
+
+void TLevelSlots::Keep(TNetMember& member, size_t slot) {
+    if (member.m_slots)
+        member.m_slots->m_owners[member.m_slot] = nullptr;
+    member.Level.KeepAt(&Levels[slot]);
+    member.Driver.KeepAt(&Drivers[slot]);
+    member.m_slots = this;
+    member.m_slot = static_cast<uint32_t>(slot);
+    m_owners[slot] = &member;
+}
+
+// ---------------------------------------------------------------------------------------------------
+
 TPin::TPin() {
     AddKind(kKind);
     Rotatable = false;

@@ -7,6 +7,8 @@
 #include "drawing/Segment.h"
 #include "model/Kinds.h"
 
+#include <algorithm>
+#include <type_traits>
 #include <vector>
 
 class TDevice;
@@ -14,24 +16,123 @@ class TWire;
 class TPin;
 
 // Bumped by every change of the wiring (an end attached or detached, an object destroyed, a pin's
-// kind changed): compiled nets of an older generation are stale and are not used.
+// kind changed): compiled nets of an older generation are stale and are not used. The layout
+// generation is also bumped whenever levels and drivers move between objects and the flat arrays
+// of a level (TLevelSlots), so addresses of them kept by the settling loop are looked up again.
 namespace wiring {
 inline uint64_t g_generation = 1;
-}
+inline uint64_t g_layout = 1;
+} // namespace wiring
 inline uint64_t WiringGeneration() {
     return wiring::g_generation;
 }
+inline uint64_t LayoutGeneration() {
+    return wiring::g_layout;
+}
 inline void WiringChanged() {
     ++wiring::g_generation;
+    ++wiring::g_layout;
+}
+inline void LayoutChanged() {
+    ++wiring::g_layout;
 }
 // A number never handed out before, for the pass and step stamps.
 uint64_t NextStamp();
+
+// The level or the driver of a pin or wire. It is kept in the object until the macro level that
+// holds the object lays its pins and wires out in flat arrays (TLevelSlots), and there from then
+// on, so a settling pass reaches it without touching the object. Reading and assigning work the
+// same wherever it is kept.
+template <typename T> class TCell {
+public:
+    TCell() = default;
+    TCell(const TCell&) = delete;
+    TCell& operator=(const TCell& other) {
+        *m_at = *other.m_at;
+        return *this;
+    }
+    TCell& operator=(T value) {
+        *m_at = value;
+        return *this;
+    }
+    operator T() const { return *m_at; }
+    T operator->() const requires std::is_pointer_v<T> { return *m_at; }
+    // Where the value is kept now; valid until the layout generation changes.
+    T* Address() { return m_at; }
+    const T* Address() const { return m_at; }
+
+private:
+    friend class TLevelSlots;
+    void KeepAt(T* slot) {
+        *slot = *m_at;
+        m_at = slot;
+    }
+    void KeepHome() {
+        m_own = *m_at;
+        m_at = &m_own;
+    }
+
+    T m_own{};
+    T* m_at = &m_own;
+};
+
+class TLevelSlots;
+
+// What a step leaves on a pin or a wire: its level, and the device that drove it in this step.
+class TNetMember {
+public:
+    TNetMember() = default;
+    TNetMember(const TNetMember&) = delete;
+    TNetMember& operator=(const TNetMember&) = delete;
+
+    TCell<int32_t> Level;
+    TCell<TDevice*> Driver; // not owned
+
+    bool KeptIn(const TLevelSlots* where) const { return m_slots == where; }
+
+protected:
+    ~TNetMember();
+
+private:
+    friend class TLevelSlots;
+    TLevelSlots* m_slots = nullptr;
+    uint32_t m_slot = 0;
+};
+
+// The levels and drivers of one macro level's wires and pins, side by side in flat arrays: a
+// step forgets every driver at once, and a net floods a run of neighbouring slots.
+class TLevelSlots {
+public:
+    explicit TLevelSlots(size_t count)
+        : Levels(count, 0), Drivers(count, nullptr), m_owners(count, nullptr) {}
+    TLevelSlots(const TLevelSlots&) = delete;
+    TLevelSlots& operator=(const TLevelSlots&) = delete;
+    // Every member still kept here takes its level and driver back.
+    ~TLevelSlots();
+
+    // Moves the level and driver of member into the slot, from wherever they were kept.
+    void Keep(TNetMember& member, size_t slot);
+    void ForgetDrivers() { std::fill(Drivers.begin(), Drivers.end(), nullptr); }
+    size_t Size() const { return Levels.size(); }
+
+    std::vector<int32_t> Levels;
+    std::vector<TDevice*> Drivers;
+
+private:
+    friend class TNetMember;
+    std::vector<TNetMember*> m_owners;
+};
 
 // A net of a compiled macro level: the wires and pins one flood reaches. Driving a pin of it sets
 // the levels and drivers of the whole net and marks it flooded for the pass by its stamp.
 struct TNet {
     std::vector<TWire*> Wires;
     std::vector<TPin*> Pins;
+    // Once the level is laid out: the slots of the net's wires, followed by those of its pins.
+    int32_t* Levels = nullptr;
+    TDevice** Drivers = nullptr;
+    uint32_t WireSlots = 0;
+    uint32_t Slots = 0;
     const uint64_t* Pass = nullptr; // the owning macro's stamp of the current pass
     const uint64_t* Step = nullptr; // the owning macro's stamp of the current step
     uint64_t Flooded = 0;           // pass stamp of the last flood
@@ -50,7 +151,7 @@ struct TNet {
 // inputs never do; a tri-state output may share a net with other tri-state outputs.
 enum class TPinKind : int32_t { Passive = 0, Input = 1, Output = 2, TriState = 3 };
 
-class TPin : public TPolygon {
+class TPin : public TPolygon, public TNetMember {
 public:
     TESSIVAR_CLASS(TPin)
     TESSIVAR_KIND(TPin, kKindPin);
@@ -76,8 +177,6 @@ public:
 
     TWire* Wire = nullptr; // not owned
     TPinKind Kind = TPinKind::Passive;
-    int32_t Level = 0;
-    TDevice* Driver = nullptr; // not owned
     int32_t Index = 0;
 };
 
@@ -130,7 +229,7 @@ public:
 };
 
 // A wire runs from end A (its first point) to end B (its last point); each end is a pin or a joint.
-class TWire : public TPolyline {
+class TWire : public TPolyline, public TNetMember {
 public:
     TESSIVAR_CLASS(TWire)
     TESSIVAR_KIND(TWire, kKindWire);
@@ -167,8 +266,6 @@ public:
     // Moves the end vertices onto the centres of what the ends are attached to.
     bool FollowEnds();
 
-    TDevice* Driver = nullptr; // not owned
-    int32_t Level = 0;
     int32_t Reserved = 0;
     TGraphicObject* EndA = nullptr; // a TPin or a TSolder; not owned
     TGraphicObject* EndB = nullptr;
@@ -208,31 +305,36 @@ inline bool TPin::SetLevel(TDevice* driver, int32_t level) {
     return changed;
 }
 
-// A pin a device drives, with the net it floods while the wiring stays as it was when that was
-// looked up: driving it is SetLevel without the hop through the pin's wire.
+// A pin a device drives, with where its level and driver are kept and the net it floods, as they
+// were when last looked up: driving it is SetLevel without the hops through the pin and its wire.
 struct TDrivenPin {
     TPin* Pin = nullptr;
-    TNet* Net = nullptr;
-    uint64_t Generation = 0; // of the wiring Net belongs to; 0: none known
+    TNet* Net = nullptr; // nil: the pin floods no compiled net
+    int32_t* Level = nullptr;
+    TDevice** Driver = nullptr;
+    uint64_t Layout = 0; // the layout generation these were looked up in; 0: never
+    bool Floods = false; // the pin is wired and not an input
 
-    // Looks the net up again: the pin's wire's compiled net, when the pin floods one.
     void Refresh() {
-        Net = Pin->Wire && Pin->Kind != TPinKind::Input ? Pin->Wire->CompiledNet() : nullptr;
-        Generation = Net ? WiringGeneration() : 0;
+        Floods = Pin->Wire && Pin->Kind != TPinKind::Input;
+        Net = Floods ? Pin->Wire->CompiledNet() : nullptr;
+        Level = Pin->Level.Address();
+        Driver = Pin->Driver.Address();
+        Layout = LayoutGeneration();
     }
     // SetLevel(driver, level) on the pin.
     bool Drive(TDevice* driver, int32_t level) {
-        if (Generation != WiringGeneration()) {
+        if (Layout != LayoutGeneration())
             Refresh();
-            return Pin->SetLevel(driver, level);
-        }
-        Pin->Driver = driver;
+        if (Floods && !Net)
+            return Pin->SetLevel(driver, level); // the wiring changed since the nets were compiled
+        *Driver = driver;
         bool changed = false;
-        if (Pin->Level != level) {
-            Pin->Level = level;
+        if (*Level != level) {
+            *Level = level;
             changed = true;
         }
-        if (!Net->Visited())
+        if (Net && !Net->Visited())
             changed |= Net->Flood(Pin, driver, level);
         return changed;
     }
@@ -245,11 +347,25 @@ inline bool TNet::Flood(const TPin* from, TDevice* driver, int32_t level) {
     FloodStep = *Step;
     FloodDriver = driver;
     FloodLevel = level;
+    bool changed = false;
+    if (Levels) {
+        for (uint32_t i = 0; i < WireSlots; ++i) {
+            Levels[i] = level;
+            Drivers[i] = driver;
+        }
+        for (uint32_t i = WireSlots; i < Slots; ++i) {
+            Drivers[i] = driver;
+            if (Levels[i] != level) {
+                Levels[i] = level;
+                changed = true;
+            }
+        }
+        return changed;
+    }
     for (TWire* wire : Wires) {
         wire->Level = level;
         wire->Driver = driver;
     }
-    bool changed = false;
     for (TPin* pin : Pins) {
         pin->Driver = driver;
         if (pin->Level != level) {

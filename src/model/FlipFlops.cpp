@@ -33,6 +33,13 @@ void TFlipFlop::GatherPins() {
         m_pins[static_cast<size_t>(i)] = Pin(i);
     m_q = {m_pins[kPinQ]};
     m_qBar = {m_pins[kPinQBar]};
+    m_levelsLayout = 0;
+}
+
+void TFlipFlop::GatherLevels() const {
+    for (size_t i = 0; i < m_pins.size(); ++i)
+        m_levels[i] = m_pins[i] ? m_pins[i]->Level.Address() : nullptr;
+    m_levelsLayout = LayoutGeneration();
 }
 
 void TFlipFlop::Reset() {

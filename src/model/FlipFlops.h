@@ -24,7 +24,11 @@ public:
     void Read(TSerializeReader& reader) override;
 
 protected:
-    bool InputHigh(int index) const { return Bit0(m_pins[static_cast<size_t>(index)]->Level) != 0; }
+    bool InputHigh(int index) const {
+        if (m_levelsLayout != LayoutGeneration())
+            GatherLevels();
+        return Bit0(*m_levels[static_cast<size_t>(index)]) != 0;
+    }
     TPin* FlipFlopPin(int index) const { return m_pins[static_cast<size_t>(index)]; }
     // Called by each concrete constructor once its pins are added; reading calls it again.
     void GatherPins();
@@ -38,6 +42,10 @@ protected:
 private:
     // The pins in pin order, so a calculation reaches them without walking the pin list.
     std::array<TPin*, 7> m_pins{};
+    // Where their levels are kept, as of the layout generation m_levelsLayout.
+    void GatherLevels() const;
+    mutable std::array<const int32_t*, 7> m_levels{};
+    mutable uint64_t m_levelsLayout = 0;
     TDrivenPin m_q;
     TDrivenPin m_qBar;
 };

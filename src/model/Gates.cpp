@@ -33,10 +33,10 @@ void TGateDevice::Calculate(TCalcResult& result) {
 }
 
 int32_t TGateDevice::Output() const {
-    std::array<const TPin*, 4> inputs{};
+    std::array<const int32_t*, 4> inputs{};
     const int count = std::min(PinCount() - 1, 4);
     for (int i = 0; i < count; ++i)
-        inputs[static_cast<size_t>(i)] = Pin(i + 1);
+        inputs[static_cast<size_t>(i)] = Pin(i + 1)->Level.Address();
     return Evaluate(Combine, Invert, inputs.data(), count);
 }
 
@@ -50,7 +50,7 @@ TCompiledGate TCompiledGate::Of(TDevice* device) {
     compiled.Output.Pin = gate->Pin(0);
     compiled.Count = gate->PinCount() - 1;
     for (int i = 0; i < compiled.Count; ++i)
-        compiled.Inputs[static_cast<size_t>(i)] = gate->Pin(i + 1);
+        compiled.Inputs[static_cast<size_t>(i)] = gate->Pin(i + 1)->Level.Address();
     compiled.Invert = gate->Invert;
     compiled.Combine = gate->Combine;
     compiled.Output.Refresh();

@@ -18,20 +18,21 @@ public:
     void Calculate(TCalcResult& result) override;
     // The output level the inputs call for.
     int32_t Output() const;
-    static int32_t Evaluate(TCombine combine, int32_t invert, const TPin* const* inputs, int count) {
+    // The output for the input levels kept at inputs[0] to inputs[count - 1].
+    static int32_t Evaluate(TCombine combine, int32_t invert, const int32_t* const* inputs, int count) {
         int32_t level = 0;
         switch (combine) {
         case TCombine::All:
             level = 1;
             for (int i = 0; i < count; ++i)
-                level &= inputs[i]->Level;
+                level &= *inputs[i];
             break;
         case TCombine::Any:
             for (int i = 0; i < count; ++i)
-                level |= inputs[i]->Level;
+                level |= *inputs[i];
             break;
         case TCombine::Differ:
-            level = inputs[0]->Level ^ inputs[1]->Level;
+            level = *inputs[0] ^ *inputs[1];
             break;
         }
         return Bit0(level) ^ invert;
@@ -58,12 +59,13 @@ protected:
     void AddOutputLeadAndPins(float leadStart);
 };
 
-// A gate's pins gathered once, so the settling loop calculates it without walking its lists. Valid
-// while the gate keeps its pins: the calculation order that holds it is rebuilt after every edit.
+// A gate's pins gathered once, so the settling loop calculates it without walking its lists or
+// touching its pins. Valid while the gate keeps its pins (the calculation order that holds it is
+// rebuilt after every edit) and the layout generation stays as it was.
 struct TCompiledGate {
     TGateDevice* Gate = nullptr; // nil: not a gate, calculate the device itself
     TDrivenPin Output;
-    std::array<const TPin*, 4> Inputs{};
+    std::array<const int32_t*, 4> Inputs{}; // where the input levels are kept
     int32_t Count = 0;
     int32_t Invert = 0;
     TGateDevice::TCombine Combine = TGateDevice::TCombine::All;

@@ -79,7 +79,8 @@ void TMacro::Read(TSerializeReader& reader) {
     m_foreign.clear();
     m_gates.clear();
     m_macros.clear();
-    m_driverPins.clear();
+    m_strayPins.clear();
+    m_driverCounts.fill(-1);
     TDevice::Read(reader);
     // Outline pins are partnered with tags; a plain pin there could not be deleted as one.
     for (TSerialize* item : *Pins->Children)
@@ -129,7 +130,8 @@ void TMacro::Clear() {
     m_foreign.clear();
     m_gates.clear();
     m_macros.clear();
-    m_driverPins.clear();
+    m_strayPins.clear();
+    m_driverCounts.fill(-1);
     for (TGraphicList* list :
          {Devices.get(), Tags.get(), Inputs.get(), Outputs.get(), Solders.get(), Wires.get()})
         list->Clear();
@@ -223,7 +225,7 @@ void TMacro::DeleteChild(TGraphicObject* child) {
     std::erase(m_foreign, child);
     std::erase(m_macros, child);
     m_gates.clear();
-    m_driverPins.clear();
+    m_strayPins.clear();
     m_driverCounts.fill(-1);
     m_withoutFeedback.clear();
     m_settleOrder.clear();
@@ -373,6 +375,66 @@ void TMacro::CompileNets() {
     m_netsGeneration = WiringGeneration();
 }
 
+void TMacro::LayOut() {
+    m_macros.clear();
+    std::vector<TPin*> pins;
+    for (TGraphicList* list : {Inputs.get(), Devices.get(), Tags.get(), Outputs.get()})
+        for (TSerialize* item : *list->Children) {
+            if (TMacro* macro = KindCast<TMacro>(item))
+                m_macros.push_back(macro);
+            else if (const TDevice* device = KindCast<TDevice>(item))
+                for (TPin* pin : device->Pins->Items<TPin>())
+                    pins.push_back(pin);
+        }
+    m_driverCounts = DriverCounts();
+
+    const bool nets = m_netsGeneration == WiringGeneration();
+    size_t count = pins.size();
+    if (nets)
+        for (const std::unique_ptr<TNet>& net : m_nets)
+            count += net->Wires.size() + net->Pins.size();
+    auto kept = std::make_unique<TLevelSlots>(count);
+    size_t next = 0;
+    if (!nets)
+        for (const std::unique_ptr<TNet>& net : m_nets)
+            net->Levels = nullptr, net->Drivers = nullptr;
+    if (nets)
+        for (const std::unique_ptr<TNet>& net : m_nets) {
+            const size_t first = next;
+            for (TWire* wire : net->Wires)
+                kept->Keep(*wire, next++);
+            net->WireSlots = static_cast<uint32_t>(next - first);
+            for (TPin* pin : net->Pins)
+                kept->Keep(*pin, next++);
+            net->Slots = static_cast<uint32_t>(next - first);
+            net->Levels = kept->Levels.data() + first;
+            net->Drivers = kept->Drivers.data() + first;
+        }
+    m_strayPins.clear();
+    for (TPin* pin : pins) {
+        if (pin->KeptIn(kept.get()))
+            continue; // on a net of this level
+        if (pin->KeptIn(nullptr) || pin->KeptIn(m_slots.get()))
+            kept->Keep(*pin, next++);
+        else
+            m_strayPins.push_back(pin);
+    }
+    // The old arrays hand back whatever they still keep.
+    m_slots = std::move(kept);
+    LayoutChanged();
+}
+
+bool TMacro::GatesCompiled() {
+    if (m_gates.size() != CalcOrder.size())
+        return false;
+    if (m_gatesLayout != LayoutGeneration()) {
+        for (size_t i = 0; i < m_gates.size(); ++i)
+            m_gates[i] = TCompiledGate::Of(CalcOrder[i]);
+        m_gatesLayout = LayoutGeneration();
+    }
+    return true;
+}
+
 int64_t TMacro::CalculationCount() {
     return g_calculations;
 }
@@ -484,7 +546,7 @@ bool TMacro::RunPasses(TStepState& step, TCalcResult& accumulated) {
         NewPass();
         const size_t count = CalcOrder.size();
         const bool known = m_withoutFeedback.size() == count && m_settleOrder.size() == count;
-        const bool compiled = m_gates.size() == count;
+        const bool compiled = GatesCompiled();
         // Past the bound the devices go drivers first, so a chain settles in one pass.
         const bool extended = known && passes > kMaxPasses;
         for (size_t k = 0; k < count && !stop; ++k) {
@@ -585,15 +647,16 @@ std::array<int, 4> TMacro::DriverCounts() const {
 void TMacro::ForgetDrivers(bool walk) {
     m_stepStamp = NextStamp();
     TDevice::ClearDrivers();
-    for (TWire* wire : Wires->Items<TWire>())
-        wire->Driver = nullptr;
-    if (!walk && m_driverCounts == DriverCounts()) {
-        for (TPin* pin : m_driverPins)
+    if (!walk && m_slots && m_driverCounts == DriverCounts() && m_netsGeneration == WiringGeneration()) {
+        m_slots->ForgetDrivers();
+        for (TPin* pin : m_strayPins)
             pin->Driver = nullptr;
         for (TMacro* macro : m_macros)
             macro->ForgetDrivers(false);
         return;
     }
+    for (TWire* wire : Wires->Items<TWire>())
+        wire->Driver = nullptr;
     for (TDevice* device : Inputs->Items<TDevice>())
         device->ClearDrivers();
     for (TSerialize* item : *Devices->Children)
@@ -629,6 +692,7 @@ void TMacro::BuildOrder(TStepState& step, bool refreshInner) {
         step.Budget -= m_freshCost;
         return;
     }
+    LayOut();
     TrialPass(step, refreshInner);
 
     // Each device after the devices that drove its inputs, as far as list order allows.
@@ -666,17 +730,7 @@ void TMacro::BuildOrder(TStepState& step, bool refreshInner) {
     m_gates.reserve(CalcOrder.size());
     for (TDevice* device : CalcOrder)
         m_gates.push_back(TCompiledGate::Of(device));
-    m_macros.clear();
-    m_driverPins.clear();
-    for (TGraphicList* list : {Inputs.get(), Devices.get(), Tags.get(), Outputs.get()})
-        for (TSerialize* item : *list->Children) {
-            if (TMacro* macro = KindCast<TMacro>(item))
-                m_macros.push_back(macro);
-            else if (const TDevice* device = KindCast<TDevice>(item))
-                for (TPin* pin : device->Pins->Items<TPin>())
-                    m_driverPins.push_back(pin);
-        }
-    m_driverCounts = DriverCounts();
+    m_gatesLayout = LayoutGeneration();
 
     // What the skipped work of a quiet level costs, and whether the order is fresh.
     m_foreign.clear();

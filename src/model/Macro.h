@@ -129,6 +129,10 @@ private:
     void ResetLevel();
     // Finds the nets of this level's wiring, unless they are still current.
     void CompileNets();
+    // Gathers the parts of this level and lays its wires and pins out in flat arrays.
+    void LayOut();
+    // Compiles the gates of the order again when the levels moved since.
+    bool GatesCompiled();
     // Starts a settling pass: every net of this level counts as not flooded.
     void NewPass();
     // Marks the devices of the order that lie on no feedback path of this level's wiring.
@@ -148,11 +152,16 @@ private:
     std::vector<TClockedFlipFlop*> m_clockedFlipFlops;
     std::vector<TCompiledGate> m_gates; // parallel to CalcOrder
     std::vector<TMacro*> m_macros;      // the parts in Devices
-    // The pins of this level's input devices, devices (parts aside), tags and output devices, so
-    // a step forgets their drivers without walking the devices; valid while the lists hold as many
-    // objects as when it was gathered (deletions clear it).
-    std::vector<TPin*> m_driverPins;
+    // The levels and drivers of this level's wires and pins, laid out when the order is built:
+    // each net's wires and pins side by side, then the other pins of the input devices, devices
+    // (parts aside), tags and output devices. A step forgets their drivers at once while the
+    // lists hold as many objects as when they were laid out (deletions clear the counts) and the
+    // wiring is as it was.
+    std::unique_ptr<TLevelSlots> m_slots;
+    // Pins of this level's devices whose levels another level keeps (their wire is one of its).
+    std::vector<TPin*> m_strayPins;
     std::array<int, 4> m_driverCounts{-1, -1, -1, -1};
+    uint64_t m_gatesLayout = 0;             // the layout generation m_gates was compiled in
     std::vector<uint8_t> m_withoutFeedback; // parallel to CalcOrder
     std::vector<size_t> m_settleOrder;      // indexes of CalcOrder, drivers first
     std::vector<std::unique_ptr<TNet>> m_nets;

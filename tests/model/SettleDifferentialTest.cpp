@@ -256,7 +256,7 @@ public:
 
 private:
     void Describe(TGraphicObject* object, std::string& text) const {
-        auto add = [&text](auto value) { text += " " + std::to_string(value); };
+        auto add = [&text](int64_t value) { text += " " + std::to_string(value); };
         if (auto* wire = KindCast<TWire>(object)) {
             add(wire->Level);
             add(IndexOf(wire->Driver));
