@@ -89,6 +89,8 @@ public:
     TCell<TDevice*> Driver; // not owned
 
     bool KeptIn(const TLevelSlots* where) const { return m_slots == where; }
+    // The slot where the level and driver are kept, while KeptIn those slots.
+    uint32_t Slot() const { return m_slot; }
 
 protected:
     ~TNetMember();
@@ -123,29 +125,36 @@ private:
     std::vector<TNetMember*> m_owners;
 };
 
+// The stamps of a macro level's current pass and step.
+struct TStamps {
+    uint64_t Pass = NextStamp();
+    uint64_t Step = NextStamp();
+};
+
 // A net of a compiled macro level: the wires and pins one flood reaches. Driving a pin of it sets
-// the levels and drivers of the whole net and marks it flooded for the pass by its stamp.
-struct TNet {
-    std::vector<TWire*> Wires;
-    std::vector<TPin*> Pins;
-    // Once the level is laid out: the slots of the net's wires, followed by those of its pins.
-    int32_t* Levels = nullptr;
-    TDevice** Drivers = nullptr;
-    uint32_t WireSlots = 0;
-    uint32_t Slots = 0;
-    const uint64_t* Pass = nullptr; // the owning macro's stamp of the current pass
-    const uint64_t* Step = nullptr; // the owning macro's stamp of the current step
-    uint64_t Flooded = 0;           // pass stamp of the last flood
+// the levels and drivers of the whole net and marks it flooded for the pass by its stamp. It fills
+// one cache line; the macro that compiled it keeps its wires and pins for building.
+struct alignas(64) TNet {
+    uint64_t Flooded = 0;            // pass stamp of the last flood
+    const TStamps* Stamps = nullptr; // the owning macro's
     // The one pin of the net that is not an input, or nil. A flood it starts that would repeat the
     // last flood of the same step changes nothing, so it is only marked.
     TPin* SoleWriter = nullptr;
     uint64_t FloodStep = 0;
     TDevice* FloodDriver = nullptr;
+    // Where the level keeps the net's levels and drivers: from slot First on, its wires', then its
+    // pins'. The macro lays the net out before anything floods it.
+    TLevelSlots* Kept = nullptr;
     int32_t FloodLevel = 0;
+    uint32_t First = 0;
+    uint32_t WireSlots = 0;
+    uint32_t Slots = 0;
 
-    bool Visited() const { return Flooded == *Pass; }
-    bool Flood(const TPin* from, TDevice* driver, int32_t level);
+    bool Visited() const { return Flooded == Stamps->Pass; }
+    // Floods the net from a pin; sole: that pin is SoleWriter.
+    bool Flood(bool sole, TDevice* driver, int32_t level);
 };
+static_assert(sizeof(TNet) == 64);
 
 // Stored in files as these numbers. Passive pins (tags) and outputs flood their net when set,
 // inputs never do; a tri-state output may share a net with other tri-state outputs.
@@ -298,7 +307,7 @@ inline bool TPin::SetLevel(TDevice* driver, int32_t level) {
         return changed;
     if (TNet* net = Wire->CompiledNet()) {
         if (!net->Visited())
-            changed |= net->Flood(this, driver, level);
+            changed |= net->Flood(this == net->SoleWriter, driver, level);
     } else if (!Wire->Visited) {
         changed |= Wire->Propagate(driver, level);
     }
@@ -335,41 +344,29 @@ struct TDrivenPin {
             changed = true;
         }
         if (Net && !Net->Visited())
-            changed |= Net->Flood(Pin, driver, level);
+            changed |= Net->Flood(Pin == Net->SoleWriter, driver, level);
         return changed;
     }
 };
 
-inline bool TNet::Flood(const TPin* from, TDevice* driver, int32_t level) {
-    Flooded = *Pass;
-    if (from == SoleWriter && level == FloodLevel && driver == FloodDriver && FloodStep == *Step)
+inline bool TNet::Flood(bool sole, TDevice* driver, int32_t level) {
+    Flooded = Stamps->Pass;
+    if (sole && level == FloodLevel && driver == FloodDriver && FloodStep == Stamps->Step)
         return false;
-    FloodStep = *Step;
+    FloodStep = Stamps->Step;
     FloodDriver = driver;
     FloodLevel = level;
+    int32_t* levels = Kept->Levels.data() + First;
+    TDevice** drivers = Kept->Drivers.data() + First;
+    for (uint32_t i = 0; i < WireSlots; ++i) {
+        levels[i] = level;
+        drivers[i] = driver;
+    }
     bool changed = false;
-    if (Levels) {
-        for (uint32_t i = 0; i < WireSlots; ++i) {
-            Levels[i] = level;
-            Drivers[i] = driver;
-        }
-        for (uint32_t i = WireSlots; i < Slots; ++i) {
-            Drivers[i] = driver;
-            if (Levels[i] != level) {
-                Levels[i] = level;
-                changed = true;
-            }
-        }
-        return changed;
-    }
-    for (TWire* wire : Wires) {
-        wire->Level = level;
-        wire->Driver = driver;
-    }
-    for (TPin* pin : Pins) {
-        pin->Driver = driver;
-        if (pin->Level != level) {
-            pin->Level = level;
+    for (uint32_t i = WireSlots; i < Slots; ++i) {
+        drivers[i] = driver;
+        if (levels[i] != level) {
+            levels[i] = level;
             changed = true;
         }
     }

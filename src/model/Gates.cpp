@@ -33,27 +33,34 @@ void TGateDevice::Calculate(TCalcResult& result) {
 }
 
 int32_t TGateDevice::Output() const {
-    std::array<const int32_t*, 4> inputs{};
     const int count = std::min(PinCount() - 1, 4);
-    for (int i = 0; i < count; ++i)
-        inputs[static_cast<size_t>(i)] = Pin(i + 1)->Level.Address();
-    return Evaluate(Combine, Invert, inputs.data(), count);
+    return Evaluate(Combine, Invert, count,
+                    [this](int i) { return static_cast<int32_t>(Pin(i + 1)->Level); });
 }
 
-TCompiledGate TCompiledGate::Of(TDevice* device) {
-    TCompiledGate compiled;
+TCompiledGate TCompiledGate::Of(TDevice* device, const TLevelSlots* kept) {
     auto* gate = KindCast<TGateDevice>(device);
-    if (!gate || gate->PinCount() < (gate->Combine == TGateDevice::TCombine::Differ ? 3 : 2) ||
+    if (!gate || !kept || gate->PinCount() < (gate->Combine == TGateDevice::TCombine::Differ ? 3 : 2) ||
         gate->PinCount() > 5)
-        return compiled;
+        return {};
+    for (const TPin* pin : gate->Pins->Items<TPin>())
+        if (!pin->KeptIn(kept))
+            return {};
+    TPin* output = gate->Pin(0);
+    const bool floods = output->Wire && output->Kind != TPinKind::Input;
+    TNet* net = floods ? output->Wire->CompiledNet() : nullptr;
+    if (floods && !net)
+        return {}; // the wiring changed since the nets were compiled: the walk floods it
+    TCompiledGate compiled;
     compiled.Gate = gate;
-    compiled.Output.Pin = gate->Pin(0);
-    compiled.Count = gate->PinCount() - 1;
+    compiled.Net = net;
+    compiled.Sole = net && net->SoleWriter == output;
+    compiled.Output = output->Slot();
+    compiled.Count = static_cast<uint8_t>(gate->PinCount() - 1);
     for (int i = 0; i < compiled.Count; ++i)
-        compiled.Inputs[static_cast<size_t>(i)] = gate->Pin(i + 1)->Level.Address();
-    compiled.Invert = gate->Invert;
+        compiled.Inputs[static_cast<size_t>(i)] = gate->Pin(i + 1)->Slot();
+    compiled.Invert = static_cast<uint8_t>(gate->Invert);
     compiled.Combine = gate->Combine;
-    compiled.Output.Refresh();
     return compiled;
 }
 
@@ -65,8 +72,8 @@ bool TGateDevice::Idle() const {
     if (!output->Wire)
         return true;
     const TNet* net = output->Wire->CompiledNet();
-    return net && net->SoleWriter == output && net->FloodStep == *net->Step && net->FloodLevel == level &&
-           net->FloodDriver == this;
+    return net && net->SoleWriter == output && net->FloodStep == net->Stamps->Step &&
+           net->FloodLevel == level && net->FloodDriver == this;
 }
 
 void TGateDevice::AddAndBody() {

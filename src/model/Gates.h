@@ -18,21 +18,22 @@ public:
     void Calculate(TCalcResult& result) override;
     // The output level the inputs call for.
     int32_t Output() const;
-    // The output for the input levels kept at inputs[0] to inputs[count - 1].
-    static int32_t Evaluate(TCombine combine, int32_t invert, const int32_t* const* inputs, int count) {
+    // The output for the input levels input(0) to input(count - 1).
+    template <typename TInput>
+    static int32_t Evaluate(TCombine combine, int32_t invert, int count, TInput input) {
         int32_t level = 0;
         switch (combine) {
         case TCombine::All:
             level = 1;
             for (int i = 0; i < count; ++i)
-                level &= *inputs[i];
+                level &= input(i);
             break;
         case TCombine::Any:
             for (int i = 0; i < count; ++i)
-                level |= *inputs[i];
+                level |= input(i);
             break;
         case TCombine::Differ:
-            level = *inputs[0] ^ *inputs[1];
+            level = input(0) ^ input(1);
             break;
         }
         return Bit0(level) ^ invert;
@@ -59,22 +60,36 @@ protected:
     void AddOutputLeadAndPins(float leadStart);
 };
 
-// A gate's pins gathered once, so the settling loop calculates it without walking its lists or
-// touching its pins. Valid while the gate keeps its pins (the calculation order that holds it is
-// rebuilt after every edit) and the layout generation stays as it was.
+// A gate of a level's calculation order whose pins the level keeps in its slots, compiled so a pass
+// calculates it there without touching the gate or its pins. Valid while the gate keeps its pins
+// (the order is rebuilt after every edit) and the layout generation stays as it was.
 struct TCompiledGate {
-    TGateDevice* Gate = nullptr; // nil: not a gate, calculate the device itself
-    TDrivenPin Output;
-    std::array<const int32_t*, 4> Inputs{}; // where the input levels are kept
-    int32_t Count = 0;
-    int32_t Invert = 0;
+    TGateDevice* Gate = nullptr;      // nil: calculate the device itself
+    TNet* Net = nullptr;              // the net the output floods, or nil when it floods none
+    std::array<uint32_t, 4> Inputs{}; // the slots of the inputs
+    uint32_t Output = 0;              // the slot of the output
+    uint8_t Count = 0;
+    uint8_t Invert = 0;
     TGateDevice::TCombine Combine = TGateDevice::TCombine::All;
+    bool Sole = false; // the output is the one pin that floods Net
 
-    // The gate's Calculate: true when a level changed.
-    bool Calculate() {
-        return Output.Drive(Gate, TGateDevice::Evaluate(Combine, Invert, Inputs.data(), Count));
+    // The gate's Calculate, on the slots of its level: true when a level changed.
+    bool Calculate(int32_t* levels, TDevice** drivers) const {
+        const int32_t level = TGateDevice::Evaluate(
+            Combine, Invert, Count, [&](int i) { return levels[Inputs[static_cast<size_t>(i)]]; });
+        drivers[Output] = Gate;
+        bool changed = false;
+        if (levels[Output] != level) {
+            levels[Output] = level;
+            changed = true;
+        }
+        if (Net && !Net->Visited())
+            changed |= Net->Flood(Sole, Gate, level);
+        return changed;
     }
-    static TCompiledGate Of(TDevice* device);
+    // The compiled gate, or one without Gate when the device is no gate, or kept does not keep
+    // all its pins, or its output's net is not compiled.
+    static TCompiledGate Of(TDevice* device, const TLevelSlots* kept);
 };
 
 class TNotGate : public TGateDevice {

@@ -300,23 +300,24 @@ void TMacro::ClearVisited(bool value) {
         wire->Visited = value;
     for (TSolder* solder : Solders->Items<TSolder>())
         solder->Visited = value;
-    m_passStamp = NextStamp();
+    m_stamps.Pass = NextStamp();
     if (value)
-        for (const std::unique_ptr<TNet>& net : m_nets)
-            net->Flooded = m_passStamp;
+        for (TNet& net : m_netStore)
+            net.Flooded = m_stamps.Pass;
 }
 
 void TMacro::NewPass() {
     if (m_netsGeneration == WiringGeneration())
-        m_passStamp = NextStamp();
+        m_stamps.Pass = NextStamp();
     else
         ClearVisited(false);
 }
 
-void TMacro::CompileNets() {
+bool TMacro::CompileNets() {
     if (m_netsGeneration == WiringGeneration())
-        return;
+        return false;
     m_nets.clear();
+    m_netStore.clear();
     m_netsGeneration = 0;
     // This level's wires carry a mark of their own, so a walk that leaves them is caught.
     const uint64_t mine = NextStamp();
@@ -329,9 +330,7 @@ void TMacro::CompileNets() {
     for (TWire* start : Wires->Items<TWire>()) {
         if (start->SearchMark == seen)
             continue;
-        auto net = std::make_unique<TNet>();
-        net->Pass = &m_passStamp;
-        net->Step = &m_stepStamp;
+        TNetMembers* net = &m_nets.emplace_back();
         start->SearchMark = seen;
         stack.push_back(start);
         while (!stack.empty()) {
@@ -342,37 +341,42 @@ void TMacro::CompileNets() {
                 if (auto* pin = KindCast<TPin>(end)) {
                     // Links that do not point back are flooded by the walk alone.
                     if (pin->Wire != wire)
-                        return;
+                        return true;
                     net->Pins.push_back(pin);
                 } else if (auto* solder = KindCast<TSolder>(end)) {
                     if (!solder->HoldsWire(wire))
-                        return;
+                        return true;
                     for (TWire* next : {solder->Wire1, solder->Wire2, solder->Wire3}) {
                         if (!next || next->SearchMark == seen)
                             continue;
                         if (next->SearchMark != mine || (next->EndA != solder && next->EndB != solder))
-                            return;
+                            return true;
                         next->SearchMark = seen;
                         stack.push_back(next);
                     }
                 }
             }
         }
+    }
+    m_netStore.resize(m_nets.size());
+    for (size_t k = 0; k < m_nets.size(); ++k) {
+        TNet& net = m_netStore[k];
+        net.Stamps = &m_stamps;
         int writers = 0;
-        for (TPin* pin : net->Pins)
+        for (TPin* pin : m_nets[k].Pins)
             if (pin->Kind != TPinKind::Input) {
                 ++writers;
-                net->SoleWriter = pin;
+                net.SoleWriter = pin;
             }
         if (writers != 1)
-            net->SoleWriter = nullptr;
-        m_nets.push_back(std::move(net));
+            net.SoleWriter = nullptr;
+        m_nets[k].Net = &net;
+        for (TWire* wire : m_nets[k].Wires)
+            wire->SetNet(&net);
     }
-    for (const std::unique_ptr<TNet>& net : m_nets)
-        for (TWire* wire : net->Wires)
-            wire->SetNet(net.get());
-    m_passStamp = NextStamp();
+    m_stamps.Pass = NextStamp();
     m_netsGeneration = WiringGeneration();
+    return true;
 }
 
 void TMacro::LayOut() {
@@ -391,24 +395,25 @@ void TMacro::LayOut() {
     const bool nets = m_netsGeneration == WiringGeneration();
     size_t count = pins.size();
     if (nets)
-        for (const std::unique_ptr<TNet>& net : m_nets)
-            count += net->Wires.size() + net->Pins.size();
+        for (const TNetMembers& net : m_nets)
+            count += net.Wires.size() + net.Pins.size();
     auto kept = std::make_unique<TLevelSlots>(count);
     size_t next = 0;
     if (!nets)
-        for (const std::unique_ptr<TNet>& net : m_nets)
-            net->Levels = nullptr, net->Drivers = nullptr;
+        for (TNet& net : m_netStore)
+            net.Kept = nullptr;
     if (nets)
-        for (const std::unique_ptr<TNet>& net : m_nets) {
+        for (const TNetMembers& members : m_nets) {
+            TNet* net = members.Net;
             const size_t first = next;
-            for (TWire* wire : net->Wires)
+            for (TWire* wire : members.Wires)
                 kept->Keep(*wire, next++);
             net->WireSlots = static_cast<uint32_t>(next - first);
-            for (TPin* pin : net->Pins)
+            for (TPin* pin : members.Pins)
                 kept->Keep(*pin, next++);
             net->Slots = static_cast<uint32_t>(next - first);
-            net->Levels = kept->Levels.data() + first;
-            net->Drivers = kept->Drivers.data() + first;
+            net->First = static_cast<uint32_t>(first);
+            net->Kept = kept.get();
         }
     m_strayPins.clear();
     for (TPin* pin : pins) {
@@ -429,7 +434,7 @@ bool TMacro::GatesCompiled() {
         return false;
     if (m_gatesLayout != LayoutGeneration()) {
         for (size_t i = 0; i < m_gates.size(); ++i)
-            m_gates[i] = TCompiledGate::Of(CalcOrder[i]);
+            m_gates[i] = TCompiledGate::Of(CalcOrder[i], m_slots.get());
         m_gatesLayout = LayoutGeneration();
     }
     return true;
@@ -547,14 +552,18 @@ bool TMacro::RunPasses(TStepState& step, TCalcResult& accumulated) {
         const size_t count = CalcOrder.size();
         const bool known = m_withoutFeedback.size() == count && m_settleOrder.size() == count;
         const bool compiled = GatesCompiled();
+        int32_t* levels = m_slots ? m_slots->Levels.data() : nullptr;
+        TDevice** drivers = m_slots ? m_slots->Drivers.data() : nullptr;
         // Past the bound the devices go drivers first, so a chain settles in one pass.
         const bool extended = known && passes > kMaxPasses;
         for (size_t k = 0; k < count && !stop; ++k) {
             const size_t i = extended ? m_settleOrder[k] : k;
             TDevice* device = CalcOrder[i];
             TCalcResult local;
-            if (compiled && m_gates[i].Gate)
-                local.Changed = m_gates[i].Calculate();
+            // A gate is never contended, so its device is not looked at.
+            const bool gate = compiled && m_gates[i].Gate;
+            if (gate)
+                local.Changed = m_gates[i].Calculate(levels, drivers);
             else
                 CalculateDevice(step, device, local);
             if (local.Changed || local.Race || local.Contention) {
@@ -562,7 +571,7 @@ bool TMacro::RunPasses(TStepState& step, TCalcResult& accumulated) {
                 if (Displayed)
                     accumulated.Device = device;
                 stop = local.Race || local.Contention;
-                if (!known || !m_withoutFeedback[i] || device->Contended)
+                if (!known || !m_withoutFeedback[i] || (!gate && device->Contended))
                     feedbackChanged = true;
             }
         }
@@ -645,7 +654,7 @@ std::array<int, 4> TMacro::DriverCounts() const {
 }
 
 void TMacro::ForgetDrivers(bool walk) {
-    m_stepStamp = NextStamp();
+    m_stamps.Step = NextStamp();
     TDevice::ClearDrivers();
     if (!walk && m_slots && m_driverCounts == DriverCounts() && m_netsGeneration == WiringGeneration()) {
         m_slots->ForgetDrivers();
@@ -686,9 +695,11 @@ void TMacro::BuildCalcOrder() {
 }
 
 void TMacro::BuildOrder(TStepState& step, bool refreshInner) {
-    CompileNets();
+    const bool compiled = CompileNets();
     if (!refreshInner && Fresh(step)) {
         // Nothing here or below changed since the order was built: it would come out the same.
+        if (compiled)
+            LayOut();
         step.Budget -= m_freshCost;
         return;
     }
@@ -729,7 +740,7 @@ void TMacro::BuildOrder(TStepState& step, bool refreshInner) {
     m_gates.clear();
     m_gates.reserve(CalcOrder.size());
     for (TDevice* device : CalcOrder)
-        m_gates.push_back(TCompiledGate::Of(device));
+        m_gates.push_back(TCompiledGate::Of(device, m_slots.get()));
     m_gatesLayout = LayoutGeneration();
 
     // What the skipped work of a quiet level costs, and whether the order is fresh.
@@ -843,11 +854,11 @@ void TMacro::CheckQuietable(const TStepState& step) {
                 return;
     }
     bool passes = false;
-    for (const std::unique_ptr<TNet>& net : m_nets) {
+    for (const TNetMembers& net : m_nets) {
         const TDevice* writer = nullptr;
         int count = 0;
         bool outbound = false;
-        for (const TPin* pin : net->Pins) {
+        for (const TPin* pin : net.Pins) {
             const auto found = writers.find(pin);
             if (found != writers.end()) {
                 writer = found->second;
@@ -908,10 +919,10 @@ void TMacro::FindFeedback() {
     std::vector<std::vector<int>> feeds(count);
     std::vector<int> writers;
     std::vector<int> readers;
-    for (const std::unique_ptr<TNet>& net : m_nets) {
+    for (const TNetMembers& net : m_nets) {
         writers.clear();
         readers.clear();
-        for (const TPin* pin : net->Pins) {
+        for (const TPin* pin : net.Pins) {
             const auto found = owner.find(pin);
             if (found == owner.end())
                 continue;

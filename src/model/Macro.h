@@ -127,9 +127,10 @@ private:
     void SetQuiet(const TStepState& step, bool quiet);
     // The power-on state of this level and every level inside it; the orders stay as they are.
     void ResetLevel();
-    // Finds the nets of this level's wiring, unless they are still current.
-    void CompileNets();
-    // Gathers the parts of this level and lays its wires and pins out in flat arrays.
+    // Finds the nets of this level's wiring, unless they are still current; true when it tried.
+    bool CompileNets();
+    // Gathers the parts of this level and lays its wires and pins out in flat arrays; every net
+    // compiled must be laid out before anything floods it.
     void LayOut();
     // Compiles the gates of the order again when the levels moved since.
     bool GatesCompiled();
@@ -164,10 +165,17 @@ private:
     uint64_t m_gatesLayout = 0;             // the layout generation m_gates was compiled in
     std::vector<uint8_t> m_withoutFeedback; // parallel to CalcOrder
     std::vector<size_t> m_settleOrder;      // indexes of CalcOrder, drivers first
-    std::vector<std::unique_ptr<TNet>> m_nets;
+    // The nets of this level: what each holds, for building, and their states for the steps side
+    // by side, so a pass over the order finds the nets it floods near each other.
+    struct TNetMembers {
+        TNet* Net = nullptr;
+        std::vector<TWire*> Wires;
+        std::vector<TPin*> Pins;
+    };
+    std::vector<TNetMembers> m_nets;
+    std::vector<TNet> m_netStore;
     uint64_t m_netsGeneration = 0; // 0: not compiled, or not compilable
-    uint64_t m_passStamp = NextStamp();
-    uint64_t m_stepStamp = NextStamp();
+    TStamps m_stamps;
 
     // Deep nesting makes the order build settle the levels below again and again. A level that
     // reached a fixed point in the trial runs of one build, and was not disturbed since, would
