@@ -64,7 +64,7 @@ void TFlipFlop::DriveOutputs(int32_t q, int32_t qBar, TCalcResult& result) {
 }
 
 void TFlipFlop::HoldOutputs(TCalcResult& result) {
-    DriveOutputs(FlipFlopPin(kPinQ)->Level, FlipFlopPin(kPinQBar)->Level, result);
+    DriveOutputs(LevelOf(kPinQ), LevelOf(kPinQBar), result);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -205,8 +205,8 @@ bool TJKFlipFlop::SetSlaveInputs() {
     if (j && k) {
         // Computed from the present outputs, which hold while the clock stays high: one toggle per
         // clock cycle however many steps the clock is high.
-        SlaveQ = Bit0(FlipFlopPin(kPinQ)->Level) ^ 1;
-        SlaveQBar = Bit0(FlipFlopPin(kPinQBar)->Level) ^ 1;
+        SlaveQ = Bit0(LevelOf(kPinQ)) ^ 1;
+        SlaveQBar = Bit0(LevelOf(kPinQBar)) ^ 1;
         return true;
     }
     if (j || k) {

@@ -24,12 +24,13 @@ public:
     void Read(TSerializeReader& reader) override;
 
 protected:
-    bool InputHigh(int index) const {
+    // The level of pin index, read where it is kept.
+    int32_t LevelOf(int index) const {
         if (m_levelsLayout != LayoutGeneration())
             GatherLevels();
-        return Bit0(*m_levels[static_cast<size_t>(index)]) != 0;
+        return *m_levels[static_cast<size_t>(index)];
     }
-    TPin* FlipFlopPin(int index) const { return m_pins[static_cast<size_t>(index)]; }
+    bool InputHigh(int index) const { return Bit0(LevelOf(index)) != 0; }
     // Called by each concrete constructor once its pins are added; reading calls it again.
     void GatherPins();
     // Drives Q and Q-bar; a change on either is reported in the result.

@@ -558,20 +558,25 @@ bool TMacro::RunPasses(TStepState& step, TCalcResult& accumulated) {
         const bool extended = known && passes > kMaxPasses;
         for (size_t k = 0; k < count && !stop; ++k) {
             const size_t i = extended ? m_settleOrder[k] : k;
+            if (compiled && m_gates[i].Gate) {
+                // A gate is never contended and never halts: only whether it changed counts, and
+                // its device is not looked at.
+                if (m_gates[i].Calculate(levels, drivers)) {
+                    accumulated = {.Device = Displayed ? CalcOrder[i] : nullptr, .Changed = true};
+                    if (!known || !m_withoutFeedback[i])
+                        feedbackChanged = true;
+                }
+                continue;
+            }
             TDevice* device = CalcOrder[i];
             TCalcResult local;
-            // A gate is never contended, so its device is not looked at.
-            const bool gate = compiled && m_gates[i].Gate;
-            if (gate)
-                local.Changed = m_gates[i].Calculate(levels, drivers);
-            else
-                CalculateDevice(step, device, local);
+            CalculateDevice(step, device, local);
             if (local.Changed || local.Race || local.Contention) {
                 accumulated = local;
                 if (Displayed)
                     accumulated.Device = device;
                 stop = local.Race || local.Contention;
-                if (!known || !m_withoutFeedback[i] || (!gate && device->Contended))
+                if (!known || !m_withoutFeedback[i] || device->Contended)
                     feedbackChanged = true;
             }
         }
