@@ -211,6 +211,45 @@ TEST(Settle, DeletingADeviceTakesItOutOfTheOrder) {
     circuit.Step();
 }
 
+// A level keeps the levels and drivers of its pins and wires in arrays of its own once its order
+// is built; objects deleted, cut away or outliving their level must not lose or corrupt them.
+TEST(Settle, LevelsFollowObjectsOutOfTheLevelThatKeptThem) {
+    auto circuit = std::make_unique<TTestCircuit>();
+    auto* first = circuit->Add<TNotGate>();
+    auto* second = circuit->Add<TNotGate>(100, 0);
+    auto* third = circuit->Add<TNotGate>(200, 0);
+    circuit->Wire(first->Pin(0), second->Pin(1));
+    TWire* last = circuit->Wire(second->Pin(0), third->Pin(1));
+    circuit->Reset();
+    circuit->Step();
+    EXPECT_EQ(third->Pin(1)->Level, 0);
+    EXPECT_EQ(last->Driver, second);
+
+    // A wire deleted between steps: the next step floods what is left and keeps the rest.
+    circuit->Root->DeleteChild(last);
+    EXPECT_FALSE(circuit->Step().Race);
+    EXPECT_EQ(third->Pin(1)->Level, 0);
+    EXPECT_EQ(third->Pin(0)->Level, 1);
+
+    // A gate cut out of its level keeps its levels when the level goes.
+    circuit->Root->Devices->Children->Remove(first);
+    circuit.reset();
+    std::unique_ptr<TNotGate> cut(first);
+    EXPECT_EQ(cut->Pin(0)->Level, 1);
+    EXPECT_EQ(cut->Pin(0)->Driver, cut.get());
+
+    // Pasted into another circuit it works there.
+    TTestCircuit other;
+    other.Root->AddObject(cut.release());
+    auto* sink = other.Add<TNotGate>(100, 0);
+    other.Wire(first->Pin(0), sink->Pin(1));
+    other.Reset();
+    other.Steps(2);
+    EXPECT_EQ(sink->Pin(1)->Level, 1);
+    EXPECT_EQ(sink->Pin(0)->Level, 0);
+    EXPECT_EQ(sink->Pin(1)->Driver, first);
+}
+
 TEST(Settle, PassThroughMacroPassesLevelsFromTheFirstStep) {
     // A part that only routes signals: each input tag is wired straight to an output tag. One
     // output reaches its LED directly, the other two LEDs through a joint.
