@@ -6,7 +6,6 @@
 #include "shell/AssociateHelpDialog.h"
 #include "shell/DatasheetPathDialog.h"
 #include "shell/Datasheets.h"
-#include "shell/MainForm.h"
 
 #include <QAction>
 #include <QDir>

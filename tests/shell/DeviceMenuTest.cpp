@@ -18,7 +18,6 @@
 #include "model/TagDevice.h"
 #include "shell/DeviceMenu.h"
 #include "shell/EditTextDialog.h"
-#include "shell/MainForm.h"
 #include "shell/RenameDialog.h"
 
 #include <QAction>

@@ -12,7 +12,6 @@
 #include "model/Gates.h"
 #include "model/TagDevice.h"
 #include "shell/EditTextDialog.h"
-#include "shell/MainForm.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -9,7 +9,6 @@
 #include "model/Gates.h"
 #include "model/Macro.h"
 #include "shell/ExportImageDialog.h"
-#include "shell/MainForm.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -5,7 +5,6 @@
 #include "devices/InputDevice.h"
 #include "devices/OutputDevice.h"
 #include "model/Gates.h"
-#include "shell/MainForm.h"
 
 #include <QAction>
 #include <QDir>

@@ -11,7 +11,6 @@
 #include "shell/AboutBox.h"
 #include "shell/GridSetupDialog.h"
 #include "shell/HelpWindow.h"
-#include "shell/MainForm.h"
 #include "shell/NameMacroDialog.h"
 #include "shell/PartsCentre.h"
 

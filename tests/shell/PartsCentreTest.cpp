@@ -3,7 +3,6 @@
 #include "TestSupport.h"
 
 #include "shell/DataFolders.h"
-#include "shell/MainForm.h"
 #include "shell/PartsCentre.h"
 
 #include <QAction>

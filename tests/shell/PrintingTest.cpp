@@ -5,7 +5,6 @@
 #include "TestCircuit.h"
 
 #include "model/Gates.h"
-#include "shell/MainForm.h"
 #include "shell/PrintPreviewForm.h"
 #include "shell/Printing.h"
 

@@ -9,7 +9,6 @@
 #include "devices/ui/EditContentsDialog.h"
 #include "shell/DeviceMenu.h"
 #include "shell/ExportImageDialog.h"
-#include "shell/MainForm.h"
 #include "template_editor/TemplateForm.h"
 
 #include <QAction>
@@ -115,9 +114,9 @@ TEST_F(SafeSaveGui, EveryFileCommandKeepsTheOldFileOnAFullDisk) {
         {"history.vcd", [&] { history->MenuExportVcd->trigger(); }},
         {"history.png", [&] { history->MenuExportPicture->trigger(); }},
         {"history.svg", [&] { history->MenuExportPicture->trigger(); }},
-        {"image.png", [&] { form->findChild<QAction*>(QStringLiteral("MenuExportImage"))->trigger(); }},
-        {"image.svg", [&] { form->findChild<QAction*>(QStringLiteral("MenuExportImage"))->trigger(); }},
-        {"image.pdf", [&] { form->findChild<QAction*>(QStringLiteral("MenuExportImage"))->trigger(); }},
+        {"image.png", [&] { Act("MenuExportImage")->trigger(); }},
+        {"image.svg", [&] { Act("MenuExportImage")->trigger(); }},
+        {"image.pdf", [&] { Act("MenuExportImage")->trigger(); }},
     };
     const QByteArray old = "old";
     const QString tooLarge = QString::fromLocal8Bit(std::strerror(EFBIG));

@@ -4,7 +4,6 @@
 #include "devices/Interactive.h"
 #include "devices/OutputDevice.h"
 #include "model/Gates.h"
-#include "shell/MainForm.h"
 
 #include <QAction>
 #include <QCoreApplication>

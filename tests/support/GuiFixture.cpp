@@ -3,17 +3,13 @@
 #include "drawing/Help.h"
 #include "shell/Datasheets.h"
 #include "shell/DeviceMenu.h"
-#include "shell/MainForm.h"
 #include "shell/PrintPreviewForm.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QFile>
-#include <QKeySequence>
 #include <QSettings>
-#include <QTest>
 
 // The hooks as they were before the test, put back in TearDown.
 struct TGuiTest::THooks {
@@ -105,32 +101,12 @@ bool TGuiTest::RunShown(QDialog* dialog, const std::function<void()>& drive) {
     return accepted;
 }
 
-QAction* TGuiTest::Act(const char* name) const {
-    return Action(form.get(), name);
-}
-
-QAction* TGuiTest::Action(const QObject* owner, const char* name) {
-    QAction* action = owner ? owner->findChild<QAction*>(QString::fromLatin1(name)) : nullptr;
-    EXPECT_NE(action, nullptr) << name;
-    return action;
-}
-
-void TGuiTest::ClickControl(const QObject* owner, const char* name) {
-    QTest::mouseClick(Control<QWidget>(owner, name), Qt::LeftButton, {}, QPoint(5, 5));
-}
-
 QWidget* TGuiTest::Target(TDigitalDrawing* on, QPoint p, QPoint& local) {
     const QPoint shown = on->View().ToWidget(p);
     QWidget* child = on->childAt(shown);
     QWidget* target = child && child->isVisible() ? child : on;
     local = target->mapFrom(on, shown);
     return target;
-}
-
-void TGuiTest::Click(TDigitalDrawing* on, QPoint p, Qt::MouseButton button, Qt::KeyboardModifiers keys) {
-    QPoint local;
-    QWidget* target = Target(on, p, local);
-    QTest::mouseClick(target, button, keys, local);
 }
 
 void TGuiTest::DoubleClick(TDigitalDrawing* on, QPoint p) {
@@ -168,25 +144,6 @@ QMenu* TGuiTest::RightClick(TGraphicObject* object) {
     EXPECT_EQ(canvas->Handles->Selected(), object);
     EXPECT_NE(popped, nullptr);
     return popped;
-}
-
-void TGuiTest::WireTool() {
-    if (!canvas->WiringMode)
-        Act("SpeedWireTool")->trigger();
-}
-
-void TGuiTest::Wire(std::initializer_list<QPoint> points) {
-    WireTool();
-    for (QPoint p : points)
-        Click(p);
-}
-
-void TGuiTest::Key(int key, Qt::KeyboardModifiers keys) {
-    QTest::keyClick(canvas, static_cast<Qt::Key>(key), keys);
-}
-
-void TGuiTest::Keys(const char* sequence) {
-    QTest::keySequence(form.get(), QKeySequence(QString::fromLatin1(sequence)));
 }
 
 QByteArray TGuiTest::SaveBytes(const QString& name) {

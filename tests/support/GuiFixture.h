@@ -8,7 +8,10 @@
 #include "canvas/DigitalDrawing.h"
 #include "canvas/DigitalHandles.h"
 #include "canvas/UserDialogs.h"
+#include "shell/MainForm.h"
 
+#include <QAction>
+#include <QKeySequence>
 #include <QList>
 #include <QMessageBox>
 #include <QPoint>
@@ -16,19 +19,18 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <initializer_list>
 #include <memory>
 
-class QAction;
 class QDialog;
 class QMenu;
 class QObject;
 class QWidget;
 class TGraphicObject;
-class TMainForm;
 
 class TGuiTest : public ::testing::Test {
 protected:
@@ -54,21 +56,31 @@ protected:
     bool RunShown(QDialog* dialog, const std::function<void()>& drive);
 
     // An action of the main window, or of another owner, by object name.
-    QAction* Act(const char* name) const;
-    static QAction* Action(const QObject* owner, const char* name);
+    QAction* Act(const char* name) const { return Action(form.get(), name); }
+    static QAction* Action(const QObject* owner, const char* name) {
+        QAction* action = owner ? owner->findChild<QAction*>(QString::fromLatin1(name)) : nullptr;
+        EXPECT_NE(action, nullptr) << name;
+        return action;
+    }
     // A control of a dialog by object name.
     template <class T> static T* Control(const QObject* owner, const char* name) {
         T* control = owner->findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(control, nullptr) << name;
         return control;
     }
-    static void ClickControl(const QObject* owner, const char* name);
+    static void ClickControl(const QObject* owner, const char* name) {
+        QTest::mouseClick(Control<QWidget>(owner, name), Qt::LeftButton, {}, QPoint(5, 5));
+    }
 
     // Mouse events at circuit points, sent to the widget a user's press there reaches: the selection
     // overlay where it lies, the canvas elsewhere. Without a canvas given, the main window's.
     static QWidget* Target(TDigitalDrawing* on, QPoint p, QPoint& local);
     static void Click(TDigitalDrawing* on, QPoint p, Qt::MouseButton button = Qt::LeftButton,
-                      Qt::KeyboardModifiers keys = {});
+                      Qt::KeyboardModifiers keys = {}) {
+        QPoint local;
+        QWidget* target = Target(on, p, local);
+        QTest::mouseClick(target, button, keys, local);
+    }
     void Click(QPoint p, Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers keys = {}) {
         Click(canvas, p, button, keys);
     }
@@ -88,12 +100,23 @@ protected:
         EXPECT_NE(part, nullptr) << button;
         return part;
     }
-    void WireTool();
+    void WireTool() {
+        if (!canvas->WiringMode)
+            Act("SpeedWireTool")->trigger();
+    }
     // Clicks the points with the wiring tool: the first starts the wire, the last ends it.
-    void Wire(std::initializer_list<QPoint> points);
-    void Key(int key, Qt::KeyboardModifiers keys = {});
+    void Wire(std::initializer_list<QPoint> points) {
+        WireTool();
+        for (QPoint p : points)
+            Click(p);
+    }
+    void Key(int key, Qt::KeyboardModifiers keys = {}) {
+        QTest::keyClick(canvas, static_cast<Qt::Key>(key), keys);
+    }
     // A key sequence to the main window, such as "Ctrl+S".
-    void Keys(const char* sequence);
+    void Keys(const char* sequence) {
+        QTest::keySequence(form.get(), QKeySequence(QString::fromLatin1(sequence)));
+    }
 
     QString Path(const QString& name) const { return dir.filePath(name); }
     // Saves the circuit through Save into the temporary folder, as a new file, and answers its bytes.

@@ -9,7 +9,6 @@
 #include "model/Gates.h"
 #include "model/TagDevice.h"
 #include "shell/EditTextDialog.h"
-#include "shell/MainForm.h"
 #include "template_editor/TemplateForm.h"
 
 #include <QAction>
@@ -62,7 +61,7 @@ protected:
             session();
         };
         form->MenuToolsClick(); // the Tools menu opens
-        form->findChild<QAction*>(QStringLiteral("ToolsTemplateEditor"))->trigger();
+        TGuiTest::Act("ToolsTemplateEditor")->trigger();
         Session = nullptr;
         EXPECT_TRUE(ran) << "the editor was shown";
     }
@@ -84,7 +83,7 @@ TEST_F(TemplateEditorTest, OutlineDrawnWithTheMouseMakesAWorkingPart) {
     ASSERT_TRUE(in && gate && out);
     Wire({in->GetPin()->RoundedCentre(), gate->Pin(1)->RoundedCentre()});
     Wire({gate->Pin(0)->RoundedCentre(), out->GetPin()->RoundedCentre()});
-    form->findChild<QAction*>(QStringLiteral("SpeedPointer"))->trigger();
+    TGuiTest::Act("SpeedPointer")->trigger();
     ASSERT_EQ(in->Direction, TTagDirection::Input);
     ASSERT_EQ(out->Direction, TTagDirection::Output);
     const int shapesBefore = Root()->ChildCount();
@@ -181,10 +180,8 @@ TEST_F(TemplateEditorTest, OutlineDrawnWithTheMouseMakesAWorkingPart) {
 
     // Saved, then placed as a part of a new circuit: the outline and the pins are where they were
     // drawn, relative to each other.
-    FileAnswer = dir.filePath("inverter.tvm");
-    canvas->FileName.clear();
-    form->findChild<QAction*>(QStringLiteral("SpeedSave"))->trigger();
-    form->findChild<QAction*>(QStringLiteral("SpeedNew"))->trigger();
+    SaveBytes("inverter.tvm");
+    TGuiTest::Act("SpeedNew")->trigger();
     ASSERT_TRUE(canvas->InsertFile(FileAnswer, 400, 300, false));
     auto* part = KindCast<TMacro>(Root()->Devices->Child(0));
     ASSERT_NE(part, nullptr);
@@ -201,7 +198,7 @@ TEST_F(TemplateEditorTest, OutlineDrawnWithTheMouseMakesAWorkingPart) {
     Wire({input->Pin(0)->RoundedCentre(), part->Pin(0)->RoundedCentre()});
     Wire({part->Pin(1)->RoundedCentre(), led->Pin(0)->RoundedCentre()});
     ASSERT_EQ(Root()->Wires->ChildCount(), 2);
-    form->findChild<QAction*>(QStringLiteral("SpeedInteraction"))->trigger();
+    TGuiTest::Act("SpeedInteraction")->trigger();
     Key(Qt::Key_F12);
     EXPECT_EQ(led->LastLevel & 1, 1) << "low in, high out";
     Click(input->RoundedCentre());
@@ -289,7 +286,7 @@ TEST_F(TemplateEditorTest, LinksFollowThePinsAndBadTemplatesChangeNothing) {
     EXPECT_EQ(fileRequests.takeFirst().Request.Title, "Open Template");
     EXPECT_EQ(numbers(), (std::vector<int>{1, -1, 2}));
     form->MenuEditClick();
-    form->findChild<QAction*>(QStringLiteral("MenuUndo"))->trigger();
+    TGuiTest::Act("MenuUndo")->trigger();
     ASSERT_EQ(Root()->PinCount(), 3);
     EXPECT_EQ(numbers(), (std::vector<int>{1, 2, 3}));
 
@@ -357,7 +354,7 @@ TEST_F(TemplateEditorTest, LinksFollowThePinsAndBadTemplatesChangeNothing) {
     // A drawing left unsaved belongs to this circuit: a new circuit has nothing to ask about.
     EXPECT_TRUE(drawing->Modified);
     Answer = QMessageBox::No;
-    form->findChild<QAction*>(QStringLiteral("SpeedNew"))->trigger();
+    TGuiTest::Act("SpeedNew")->trigger();
     EXPECT_FALSE(drawing->Modified);
 }
 
