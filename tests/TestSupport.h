@@ -6,10 +6,12 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QFile>
 #include <QLocale>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 
 #include <clocale>
 #include <csignal>
@@ -46,6 +48,23 @@ inline QByteArray Bytes(std::initializer_list<int> values) {
 
 inline QString DataPath(const QString& name) {
     return QDir(TESSIVAR_TEST_DATA).filePath(name);
+}
+
+// One of the example circuits shipped with the program.
+inline QString ExamplePath(const QString& name) {
+    return QDir::cleanPath(QStringLiteral(TESSIVAR_TEST_DATA "/../../examples/") + name);
+}
+
+// The whole file, or nothing when it cannot be read.
+inline QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
 // The stream bytes of one object tree, without a signature.

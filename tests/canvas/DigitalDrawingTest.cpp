@@ -1,47 +1,34 @@
+#include "GuiFixture.h"
 #include "TestCircuit.h"
 #include "TestSupport.h"
 
-#include "canvas/DigitalDrawing.h"
 #include "canvas/FileStatusDialog.h"
-#include "canvas/UserDialogs.h"
 #include "devices/InputDevice.h"
 #include "devices/OutputDevice.h"
 #include "model/Gates.h"
 #include "model/TagDevice.h"
 
-#include <QFile>
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 namespace {
 
-struct TShownMessage {
-    TUserDialogs::TKind Kind;
-    QString Text;
-};
-
 // A canvas inside a 400 by 300 parent, with message boxes answered and recorded.
-class CanvasTest : public ::testing::Test {
+class CanvasTest : public TGuiTest {
 protected:
     void SetUp() override {
+        TGuiTest::SetUp();
+        Answer = QMessageBox::Ok;
         parent.resize(400, 300);
         canvas = new TDigitalDrawing(&parent);
         canvas->resize(2000, 2000);
-        TUserDialogs::MessageHook = [this](TUserDialogs::TKind kind, const QString& text,
-                                           QMessageBox::StandardButtons) {
-            messages.push_back({kind, text});
-            return QMessageBox::Ok;
-        };
     }
-    void TearDown() override { TUserDialogs::MessageHook = nullptr; }
 
     QString CalloutText() const { return canvas->Callout->Lines.join('\n'); }
-    QString Path(const QString& name) const { return dir.filePath(name); }
 
     // Writes a one-gate circuit with the given name and returns its path.
     QString WriteSample(const QString& name, const QString& macroName = QStringLiteral("Sample")) {
@@ -52,9 +39,6 @@ protected:
     }
 
     QWidget parent;
-    TDigitalDrawing* canvas;
-    std::vector<TShownMessage> messages;
-    QTemporaryDir dir;
 };
 
 TEST_F(CanvasTest, ContentionPointsAtTheDeviceAndResetsTheCircuit) {
@@ -380,21 +364,18 @@ TEST_F(CanvasTest, SaveAndLoadGiveTheSameCircuitAndBytes) {
     EXPECT_EQ(other.CurrentMacro->Devices->ChildCount(), 5);
     EXPECT_FALSE(other.CurrentMacro->CalcOrder.empty()) << "loading builds the calculation order";
     other.SaveToFile(Path("again.tvm"));
-    QFile a(Path("fight.tvm")), b(Path("again.tvm"));
-    ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
-    EXPECT_EQ(a.readAll(), b.readAll());
-    EXPECT_TRUE(messages.empty());
+    const QByteArray saved = testsupport::ReadFile(Path("fight.tvm"));
+    ASSERT_FALSE(saved.isEmpty());
+    EXPECT_EQ(testsupport::ReadFile(Path("again.tvm")), saved);
+    EXPECT_TRUE(messages.isEmpty());
 }
 
 TEST_F(CanvasTest, AFileWhoseWiringWasMendedLoadsWithAWarning) {
-    QFile file(Path("damaged.tvm"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(DamagedWiringBytes());
-    file.close();
-    ASSERT_TRUE(canvas->LoadFromFile(file.fileName()));
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].Kind, TUserDialogs::TKind::Warning);
-    EXPECT_EQ(messages[0].Text,
+    testsupport::WriteFile(Path("damaged.tvm"), DamagedWiringBytes());
+    ASSERT_TRUE(canvas->LoadFromFile(Path("damaged.tvm")));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(kinds[0], TUserDialogs::TKind::Warning);
+    EXPECT_EQ(messages[0],
               "The wiring in 'damaged.tvm' was damaged and has been repaired: 1 wire that no list "
               "held was removed; 1 connection recorded at one end only was cut. The circuit "
               "may not behave as it did when it was saved.");
@@ -407,14 +388,9 @@ TEST_F(CanvasTest, FailedLoadsReportAndKeepTheCircuit) {
     const QString good = WriteSample("good.tvm", "Kept");
     ASSERT_TRUE(canvas->LoadFromFile(good));
     TMacro* kept = canvas->CurrentMacro;
-    QFile file(good);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-
+    const QByteArray bytes = testsupport::ReadFile(good);
     auto writeBytes = [this](const QString& name, const QByteArray& content) {
-        QFile out(Path(name));
-        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(content);
+        testsupport::WriteFile(Path(name), content);
         return Path(name);
     };
     struct TCase {
@@ -438,10 +414,11 @@ TEST_F(CanvasTest, FailedLoadsReportAndKeepTheCircuit) {
     };
     for (const TCase& c : cases) {
         messages.clear();
+        kinds.clear();
         EXPECT_FALSE(canvas->LoadFromFile(c.Path)) << c.Path.toStdString();
-        ASSERT_EQ(messages.size(), 1u) << c.Path.toStdString();
-        EXPECT_EQ(messages[0].Kind, c.Kind);
-        EXPECT_EQ(messages[0].Text, c.Text);
+        ASSERT_EQ(messages.size(), 1) << c.Path.toStdString();
+        EXPECT_EQ(kinds[0], c.Kind);
+        EXPECT_EQ(messages[0], c.Text);
         EXPECT_EQ(canvas->CurrentMacro, kept);
         EXPECT_EQ(canvas->FileName, good);
         EXPECT_EQ(canvas->MacroName, "Kept");
@@ -466,10 +443,7 @@ TEST_F(CanvasTest, VersionThirtyFileNamesTheCircuit) {
         writer.WriteObject(circuit.Root);
         writer.Finish();
     }
-    QFile file(Path("old.tvm"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
+    testsupport::WriteFile(Path("old.tvm"), bytes);
     ASSERT_TRUE(canvas->LoadFromFile(Path("old.tvm")));
     EXPECT_EQ(canvas->MacroName, "Old adder");
     EXPECT_EQ(canvas->CurrentMacro->Devices->ChildCount(), 1);

@@ -1,36 +1,29 @@
+#include "GuiFixture.h"
+#include "TestSupport.h"
+
 #include "canvas/DigitalDrawing.h"
-#include "canvas/UserDialogs.h"
 #include "devices/OutputDevice.h"
 
-#include <QDir>
 #include <gtest/gtest.h>
 
 namespace {
 
-QString ExamplePath(const QString& name) {
-    return QDir::cleanPath(QStringLiteral(TESSIVAR_TEST_DATA "/../../examples/") + name);
-}
-
 // A failed load must not wait for someone to close its message box.
-class Examples : public ::testing::Test {
+class Examples : public TGuiTest {
 protected:
-    void SetUp() override {
-        TUserDialogs::MessageHook = [](TUserDialogs::TKind, const QString& text,
-                                       QMessageBox::StandardButtons) {
-            ADD_FAILURE() << text.toStdString();
-            return QMessageBox::Ok;
-        };
+    void TearDown() override {
+        EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+        TGuiTest::TearDown();
     }
-    void TearDown() override { TUserDialogs::MessageHook = nullptr; }
 };
 
 // The LEDs and the display of the counter example, read after each step.
 TEST_F(Examples, CounterCountsOnItsDisplay) {
-    TDigitalDrawing canvas;
-    ASSERT_TRUE(canvas.LoadFromFile(ExamplePath("counter.tvm")));
+    TDigitalDrawing drawing;
+    ASSERT_TRUE(drawing.LoadFromFile(testsupport::ExamplePath("counter.tvm")));
     std::vector<TLEDDevice*> bits;
     TLEDSegmentDevice* display = nullptr;
-    for (TSerialize* item : *canvas.CurrentMacro->Outputs->Children) {
+    for (TSerialize* item : *drawing.CurrentMacro->Outputs->Children) {
         if (auto* led = KindCast<TLEDDevice>(item))
             bits.push_back(led);
         else if (auto* segments = KindCast<TLEDSegmentDevice>(item))
@@ -46,7 +39,7 @@ TEST_F(Examples, CounterCountsOnItsDisplay) {
     int previous = -1;
     for (int step = 0; step < 40; ++step) {
         TCalcResult result;
-        canvas.Step(result);
+        drawing.Step(result);
         ASSERT_FALSE(result.Contention || result.Race) << step;
         int count = 0;
         for (size_t n = 0; n < bits.size(); ++n)
@@ -67,12 +60,12 @@ TEST_F(Examples, CounterCountsOnItsDisplay) {
 
 TEST_F(Examples, EveryExampleLoadsAndRuns) {
     for (const char* name : {"counter.tvm", "adder.tvm", "sequence.tvm"}) {
-        TDigitalDrawing canvas;
-        ASSERT_TRUE(canvas.LoadFromFile(ExamplePath(QString::fromLatin1(name)))) << name;
-        EXPECT_FALSE(canvas.MacroName.isEmpty()) << name;
+        TDigitalDrawing drawing;
+        ASSERT_TRUE(drawing.LoadFromFile(testsupport::ExamplePath(QString::fromLatin1(name)))) << name;
+        EXPECT_FALSE(drawing.MacroName.isEmpty()) << name;
         TCalcResult result;
         for (int step = 0; step < 8; ++step)
-            canvas.Step(result);
+            drawing.Step(result);
         EXPECT_FALSE(result.Contention || result.Race) << name;
     }
 }

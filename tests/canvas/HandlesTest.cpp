@@ -1,36 +1,19 @@
+#include "GuiFixture.h"
 #include "TestCircuit.h"
 
-#include "canvas/DigitalDrawing.h"
-#include "canvas/DigitalHandles.h"
-
-#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
 
 // A canvas driven with mouse events at canvas pixels, delivered to the overlay where it lies.
-class HandlesTest : public ::testing::Test {
+class HandlesTest : public TGuiTest {
 protected:
     void SetUp() override {
+        TGuiTest::SetUp();
         parent.resize(800, 600);
         canvas = new TDigitalDrawing(&parent);
         canvas->resize(2000, 2000);
         parent.show();
-    }
-    QWidget* Target(QPoint p) const {
-        QWidget* child = canvas->childAt(p);
-        return child && child->isVisible() ? child : canvas;
-    }
-    void Click(QPoint p) {
-        QWidget* target = Target(p);
-        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(canvas, p));
-    }
-    void Drag(QPoint from, QPoint to) {
-        QWidget* target = Target(from);
-        QTest::mousePress(target, Qt::LeftButton, {}, target->mapFrom(canvas, from));
-        for (int i = 1; i <= 4; ++i)
-            QTest::mouseMove(target, target->mapFrom(canvas, from + (to - from) * i / 4));
-        QTest::mouseRelease(target, Qt::LeftButton, {}, target->mapFrom(canvas, to));
     }
     static float Width(TGraphicObject* object) {
         const FloatRect e = object->GetExtent();
@@ -38,7 +21,6 @@ protected:
     }
 
     QWidget parent;
-    TDigitalDrawing* canvas;
 };
 
 // An outline polygon, as the template editor draws one: it closes on a press near its first

@@ -1,22 +1,17 @@
+#include "GuiFixture.h"
 #include "TestCircuit.h"
 
-#include "canvas/DigitalDrawing.h"
-#include "canvas/DigitalHandles.h"
-#include "canvas/UserDialogs.h"
 #include "devices/InputDevice.h"
 #include "drawing/Help.h"
 #include "shell/AssociateHelpDialog.h"
 #include "shell/DatasheetPathDialog.h"
 #include "shell/Datasheets.h"
-#include "shell/MainForm.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -29,9 +24,10 @@ void Touch(const QString& path) {
 }
 
 // Records what would be handed to the system's "open" action; Refuse makes it fail.
-class DatasheetsTest : public ::testing::Test {
+class DatasheetsTest : public TGuiTest {
 protected:
     void SetUp() override {
+        TGuiTest::SetUp();
         TDatasheets::OpenHook = [this](const QUrl& url) {
             opened << (url.isLocalFile() ? url.toLocalFile() : url.toString());
             return !Refuse;
@@ -40,9 +36,7 @@ protected:
         sheets.ShippedFolder = dir.filePath("shipped");
         sheets.DatasheetPath = dir.filePath("path");
     }
-    void TearDown() override { TDatasheets::OpenHook = nullptr; }
 
-    QTemporaryDir dir;
     TDatasheets sheets;
     QStringList opened;
     bool Refuse = false;
@@ -125,32 +119,20 @@ class MainFormHelp : public DatasheetsTest {
 protected:
     void SetUp() override {
         DatasheetsTest::SetUp();
-        TUserDialogs::MessageHook = [this](TUserDialogs::TKind, const QString& text,
-                                           QMessageBox::StandardButtons) {
-            messages << text;
-            return QMessageBox::Ok;
-        };
+        Answer = QMessageBox::Ok;
         SetHelpHandler([this](const QString&, const QString&, const QString& topic) { topics << topic; });
-        form.show();
-        QApplication::setActiveWindow(&form);
+        attach = new TAssociateHelpDialog(&MakeForm());
+        pathDialog = new TDatasheetPathDialog(form.get());
+        ShowForm();
     }
-    void TearDown() override {
-        TUserDialogs::MessageHook = nullptr;
-        TUserDialogs::DialogHook = nullptr;
-        SetHelpHandler({});
-        DatasheetsTest::TearDown();
-    }
-    void PressF1() { QTest::keyClick(form.CircuitCanvas, Qt::Key_F1); }
+    void PressF1() { QTest::keyClick(canvas, Qt::Key_F1); }
 
-    TMainForm form;
-    TAssociateHelpDialog attach{&form};
-    TDatasheetPathDialog pathDialog{&form};
-    QStringList messages;
+    TAssociateHelpDialog* attach = nullptr;
+    TDatasheetPathDialog* pathDialog = nullptr;
     QStringList topics;
 };
 
 TEST_F(MainFormHelp, F1ShowsTheSelectedPartsHelpOrTheCircuitsDatasheet) {
-    TDigitalDrawing* canvas = form.CircuitCanvas;
     PressF1();
     EXPECT_TRUE(topics.isEmpty() && opened.isEmpty() && messages.isEmpty()) << "no datasheet: nothing";
 
@@ -167,27 +149,27 @@ TEST_F(MainFormHelp, F1ShowsTheSelectedPartsHelpOrTheCircuitsDatasheet) {
 }
 
 TEST_F(MainFormHelp, AttachingAWebDatasheetStoresItInTheCircuit) {
-    TUserDialogs::DialogHook = [this](QDialog* dialog) {
-        EXPECT_EQ(dialog, &attach);
-        EXPECT_EQ(attach.Pages->currentWidget(), attach.Three);
-        attach.Pages->setCurrentWidget(attach.Two);
-        attach.EditURL->setText("https://example.org/mine.htm");
+    Dialog = [this](QDialog* dialog) {
+        EXPECT_EQ(dialog, attach);
+        EXPECT_EQ(attach->Pages->currentWidget(), attach->Three);
+        attach->Pages->setCurrentWidget(attach->Two);
+        attach->EditURL->setText("https://example.org/mine.htm");
         return true;
     };
-    form.findChild<QAction*>("OptionsAttachDatasheet")->trigger();
-    EXPECT_EQ(form.CircuitCanvas->CurrentMacro->Datasheet, "https://example.org/mine.htm");
-    EXPECT_TRUE(form.CircuitCanvas->Modified);
+    Act("OptionsAttachDatasheet")->trigger();
+    EXPECT_EQ(canvas->CurrentMacro->Datasheet, "https://example.org/mine.htm");
+    EXPECT_TRUE(canvas->Modified);
     PressF1();
     EXPECT_EQ(opened, QStringList{"https://example.org/mine.htm"});
 
-    TUserDialogs::DialogHook = [this](QDialog*) {
-        pathDialog.EditPath->setText(dir.filePath("path"));
+    Dialog = [this](QDialog*) {
+        pathDialog->EditPath->setText(dir.filePath("path"));
         return true;
     };
-    form.findChild<QAction*>("OptionsSetDatasheetPath")->trigger();
-    EXPECT_EQ(form.DatasheetPath, dir.filePath("path"));
+    Act("OptionsSetDatasheetPath")->trigger();
+    EXPECT_EQ(form->DatasheetPath, dir.filePath("path"));
     Touch(dir.filePath("path/local.pdf"));
-    form.ViewDatasheet("local.pdf", "0");
+    form->ViewDatasheet("local.pdf", "0");
     EXPECT_EQ(opened.last(), dir.filePath("path/local.pdf"));
     EXPECT_TRUE(messages.isEmpty());
 }

@@ -1,9 +1,7 @@
+#include "GuiFixture.h"
 #include "TestCircuit.h"
 #include "TestSupport.h"
 
-#include "canvas/DigitalDrawing.h"
-#include "canvas/DigitalHandles.h"
-#include "canvas/UserDialogs.h"
 #include "devices/InputDevice.h"
 #include "devices/Interactive.h"
 #include "devices/MemoryDevice.h"
@@ -20,14 +18,11 @@
 #include "model/TagDevice.h"
 #include "shell/DeviceMenu.h"
 #include "shell/EditTextDialog.h"
-#include "shell/MainForm.h"
 #include "shell/RenameDialog.h"
 
 #include <QAction>
 #include <QBuffer>
 #include <QCheckBox>
-#include <QContextMenuEvent>
-#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -36,7 +31,6 @@
 #include <QPaintEvent>
 #include <QRadioButton>
 #include <QScrollArea>
-#include <QSettings>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTest>
@@ -46,10 +40,6 @@
 #include <map>
 
 namespace {
-
-QString ExamplePath(const QString& name) {
-    return QDir::cleanPath(QStringLiteral(TESSIVAR_TEST_DATA "/../../examples/") + name);
-}
 
 // The value of every signal of a dump at every time from 1 on, by signal name.
 std::map<QString, QString> DumpTable(const QByteArray& dump, int times) {
@@ -80,19 +70,11 @@ std::map<QString, QString> DumpTable(const QByteArray& dump, int times) {
 }
 
 // The main window with every device window, driven through menus, mouse and keys.
-class DeviceMenuTest : public ::testing::Test {
+class DeviceMenuTest : public TGuiTest {
 protected:
     void SetUp() override {
-        QSettings().clear();
-        TUserDialogs::MessageHook = [this](TUserDialogs::TKind, const QString& text,
-                                           QMessageBox::StandardButtons) {
-            messages << text;
-            return QMessageBox::Yes;
-        };
-        TUserDialogs::FileHook = [this](bool, const TUserDialogs::TFileRequest&) { return FileAnswer; };
-        TUserDialogs::DialogHook = [this](QDialog* dialog) { return Answer ? Answer(dialog) : true; };
-        TDeviceMenu::PopupHook = [this](QMenu* opened) { popped = opened; };
-        form = std::make_unique<TMainForm>();
+        TGuiTest::SetUp();
+        MakeForm();
         new TEditTextDialog(form.get());
         sequence = new TEditSequenceDialog(form.get());
         switches = new TEditSwitchDialog(form.get());
@@ -100,39 +82,10 @@ protected:
         new TNumberOutDialog(form.get());
         new TRenameDialog(form.get());
         contents = new TEditContentsDialog(form.get());
-        form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        canvas = form->CircuitCanvas;
+        ShowForm();
         menu = form->DeviceMenu;
     }
-    void TearDown() override {
-        form.reset();
-        TUserDialogs::MessageHook = nullptr;
-        TUserDialogs::FileHook = nullptr;
-        TUserDialogs::DialogHook = nullptr;
-        TDeviceMenu::PopupHook = nullptr;
-        QSettings().clear();
-    }
 
-    QAction* FormAct(const char* name) {
-        return form->findChild<QAction*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
-    }
-    // A right click on an object, as a user makes it: the press selects it, the menu opens.
-    QMenu* RightClick(TGraphicObject* object) {
-        popped = nullptr;
-        const QPoint p = object->RoundedCentre();
-        QWidget* child = canvas->childAt(p);
-        QWidget* target = child && child->isVisible() ? child : canvas;
-        const QPoint local = target->mapFrom(canvas, p);
-        QTest::mouseClick(target, Qt::RightButton, {}, local);
-        // The window system follows a right press with a context menu request; the test's own
-        // events come without one.
-        QContextMenuEvent request(QContextMenuEvent::Mouse, local, target->mapToGlobal(local));
-        QCoreApplication::sendEvent(target, &request);
-        EXPECT_EQ(canvas->Handles->Selected(), object);
-        EXPECT_NE(popped, nullptr);
-        return popped;
-    }
     // The captions the opened menu shows, separators as "-".
     static QStringList Shown(QMenu* shown) {
         QStringList captions;
@@ -164,21 +117,14 @@ protected:
     }
     void Step(int count) {
         for (int i = 0; i < count; ++i)
-            FormAct("SpeedStep")->trigger();
+            Act("SpeedStep")->trigger();
     }
 
-    std::unique_ptr<TMainForm> form;
-    TDigitalDrawing* canvas = nullptr;
     TDeviceMenu* menu = nullptr;
     TEditSequenceDialog* sequence = nullptr;
     TEditSwitchDialog* switches = nullptr;
     TAnalyserForm* history = nullptr;
     TEditContentsDialog* contents = nullptr;
-    QMenu* popped = nullptr;
-    std::function<bool(QDialog*)> Answer;
-    QString FileAnswer;
-    QStringList messages;
-    QTemporaryDir dir;
 };
 
 TEST_F(DeviceMenuTest, ItemsFollowTheClassOfTheSelection) {
@@ -238,7 +184,7 @@ TEST_F(DeviceMenuTest, GateInputsReplaceTheGateAsOneUndoableEdit) {
     RightClick(gate());
     menu->Pop2Inputs->trigger();
     EXPECT_TRUE(IsA<T2NandGate>(gate()));
-    FormAct("MenuUndo")->trigger();
+    Act("MenuUndo")->trigger();
     EXPECT_TRUE(IsA<T3NandGate>(gate())) << "one step undoes one replacement";
 }
 
@@ -253,7 +199,7 @@ TEST_F(DeviceMenuTest, DialogItemsChangeTheDeviceAndCanBeUndone) {
 
     // The sequence editor, typed into through its radio button.
     RightClick(generator);
-    Answer = [this](QDialog*) {
+    Dialog = [this](QDialog*) {
         sequence->RadioHexClick();
         QTest::keyClicks(sequence->ActiveRadio, "a5");
         sequence->ButtonOkClick();
@@ -267,7 +213,7 @@ TEST_F(DeviceMenuTest, DialogItemsChangeTheDeviceAndCanBeUndone) {
     // A new label is an edit of the circuit like any other.
     canvas->SaveToFile(dir.filePath("saved.tvm"));
     RightClick(generator);
-    Answer = [](QDialog*) {
+    Dialog = [](QDialog*) {
         TRenameDialog::Instance()->EditRename->setText(QStringLiteral("pattern"));
         return true;
     };
@@ -278,11 +224,11 @@ TEST_F(DeviceMenuTest, DialogItemsChangeTheDeviceAndCanBeUndone) {
 
     // Accepting the switch type, even unchanged, puts the switch at rest.
     RightClick(toggle);
-    Answer = [](QDialog*) { return true; };
+    Dialog = [](QDialog*) { return true; };
     menu->PopSetSwitchType->trigger();
     EXPECT_FALSE(toggle->IsClosed);
     RightClick(toggle);
-    Answer = [this](QDialog*) {
+    Dialog = [this](QDialog*) {
         switches->RadioPushToBreak->click();
         return true;
     };
@@ -293,7 +239,7 @@ TEST_F(DeviceMenuTest, DialogItemsChangeTheDeviceAndCanBeUndone) {
     // Properties moves the pins by 25 units and keeps their order.
     RightClick(display);
     const float pinY = display->Pin(0)->GetBounds().Top;
-    Answer = [](QDialog*) {
+    Dialog = [](QDialog*) {
         TNumberOutDialog::Instance()->CheckPinsAtBottom->setChecked(true);
         TNumberOutDialog::Instance()->RadioHexadecimal->setChecked(true);
         return true;
@@ -305,7 +251,7 @@ TEST_F(DeviceMenuTest, DialogItemsChangeTheDeviceAndCanBeUndone) {
 
     // Undo walks back through the three kinds of edit.
     for (int i = 0; i < 5; ++i)
-        FormAct("MenuUndo")->trigger();
+        Act("MenuUndo")->trigger();
     TMacro* root = canvas->CurrentMacro;
     EXPECT_EQ(Find<TBitGenerator>(root->Inputs.get())->Sequence, "");
     EXPECT_EQ(Find<TBitGenerator>(root->Inputs.get())->GetLabel(), "sequence");
@@ -317,7 +263,7 @@ TEST_F(DeviceMenuTest, DialogItemsChangeTheDeviceAndCanBeUndone) {
 // circuit is stepped, the traces are checked against the levels, a column is clicked, and the traces
 // are exported and read back.
 TEST_F(DeviceMenuTest, LogicHistoryTracesACounterAndExportsIt) {
-    Load(ExamplePath("counter.tvm"));
+    Load(testsupport::ExamplePath("counter.tvm"));
     auto* clock = Find<TClockDevice>(canvas->CurrentMacro->Inputs.get());
     for (TGraphicObject* device :
          std::vector<TGraphicObject*>{clock, Output<TLEDDevice>("Q0"), Output<TLEDDevice>("Q1")}) {
@@ -330,7 +276,7 @@ TEST_F(DeviceMenuTest, LogicHistoryTracesACounterAndExportsIt) {
     RightClick(clock);
     EXPECT_TRUE(menu->PopHistory->isChecked()) << "the next opening shows the mark";
 
-    FormAct("ToolsLogicHistory")->trigger();
+    Act("ToolsLogicHistory")->trigger();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(history));
     EXPECT_EQ(history->StatusPanel->text(), "");
     Step(1);
@@ -364,7 +310,7 @@ TEST_F(DeviceMenuTest, LogicHistoryTracesACounterAndExportsIt) {
     QFile exported(FileAnswer);
     ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
     const std::map<QString, QString> ours = DumpTable(exported.readAll(), 8);
-    TCircuit circuit = ReadCircuit(ExamplePath("counter.tvm"));
+    TCircuit circuit = ReadCircuit(testsupport::ExamplePath("counter.tvm"));
     PrepareRoot(*circuit.Root);
     const std::vector<TSignal> signalList = HistorySignals(*circuit.Root);
     QBuffer runner;
@@ -407,11 +353,11 @@ TEST_F(DeviceMenuTest, LogicHistoryTracesACounterAndExportsIt) {
 
 // Steps paint only the columns they add, and the picture stops at twice the cycle range.
 TEST_F(DeviceMenuTest, LogicHistoryPaintsOnlyNewColumnsWithinTheRange) {
-    Load(ExamplePath("counter.tvm"));
+    Load(testsupport::ExamplePath("counter.tvm"));
     Find<TClockDevice>(canvas->CurrentMacro->Inputs.get())->InHistory = true;
     emit form->HistoryDevicesChanged();
     history->UpDownRange->setValue(2); // 4 cycles
-    FormAct("ToolsLogicHistory")->trigger();
+    Act("ToolsLogicHistory")->trigger();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(history));
     Step(2);
     QCoreApplication::processEvents();
@@ -440,7 +386,7 @@ TEST_F(DeviceMenuTest, LogicHistoryPaintsOnlyNewColumnsWithinTheRange) {
 }
 
 TEST_F(DeviceMenuTest, MemoryContentsFollowTheCounterAndEditTheRom) {
-    Load(ExamplePath("counter.tvm"));
+    Load(testsupport::ExamplePath("counter.tvm"));
     auto* rom = Find<TMemoryDevice>(canvas->CurrentMacro->Devices.get());
     auto* display = Find<TLEDSegmentDevice>(canvas->CurrentMacro->Outputs.get());
     // A double click on the memory opens its contents, as its menu item does.
@@ -487,12 +433,9 @@ TEST_F(DeviceMenuTest, MemoryContentsFollowTheCounterAndEditTheRom) {
     const std::vector<uint16_t> words = rom->Words;
     for (const QByteArray& bad : {testsupport::Bytes({0xCD, 0xAB, 0x01, 0x00, 1, 0, 0, 0, 7, 0, 0, 0}),
                                   testsupport::Bytes({0xCD, 0xAB, 0, 0, 4, 0, 0, 0, 7, 0, 0, 0, 9})}) {
-        QFile file(dir.filePath("bad.map"));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bad);
-        file.close();
+        FileAnswer = dir.filePath("bad.map");
+        testsupport::WriteFile(FileAnswer, bad);
         messages.clear();
-        FileAnswer = file.fileName();
         contents->MenuOpen->trigger();
         EXPECT_EQ(messages.size(), 1);
         EXPECT_EQ(rom->Words, words);
@@ -502,13 +445,13 @@ TEST_F(DeviceMenuTest, MemoryContentsFollowTheCounterAndEditTheRom) {
 
 // No window keeps a device that a delete, a cut, an undo or a load destroyed.
 TEST_F(DeviceMenuTest, WindowsLetGoOfDestroyedDevices) {
-    Load(ExamplePath("counter.tvm"));
+    Load(testsupport::ExamplePath("counter.tvm"));
     auto rom = [this] { return Find<TMemoryDevice>(canvas->CurrentMacro->Devices.get()); };
     for (const char* bit : {"Q0", "Q1", "Q2", "Q3"}) {
         RightClick(Output<TLEDDevice>(QString::fromLatin1(bit)));
         menu->PopHistory->trigger();
     }
-    FormAct("ToolsLogicHistory")->trigger();
+    Act("ToolsLogicHistory")->trigger();
     ASSERT_EQ(history->Traces.size(), 4u);
 
     auto showRom = [&] {
@@ -522,7 +465,7 @@ TEST_F(DeviceMenuTest, WindowsLetGoOfDestroyedDevices) {
     EXPECT_EQ(contents->Memory, nullptr);
     EXPECT_FALSE(contents->isVisible());
 
-    FormAct("MenuUndo")->trigger();
+    Act("MenuUndo")->trigger();
     QCoreApplication::processEvents();
     showRom();
     RightClick(Output<TLEDDevice>("Q0"));
@@ -530,7 +473,7 @@ TEST_F(DeviceMenuTest, WindowsLetGoOfDestroyedDevices) {
     EXPECT_EQ(history->Traces.size(), 3u);
     Step(2);
 
-    FormAct("MenuUndo")->trigger();
+    Act("MenuUndo")->trigger();
     EXPECT_EQ(contents->Memory, nullptr);
     EXPECT_TRUE(history->Traces.empty());
     QCoreApplication::processEvents();
@@ -539,7 +482,7 @@ TEST_F(DeviceMenuTest, WindowsLetGoOfDestroyedDevices) {
     EXPECT_EQ(history->Traces.front()->History.size(), 2);
 
     showRom();
-    Load(ExamplePath("adder.tvm"));
+    Load(testsupport::ExamplePath("adder.tvm"));
     EXPECT_EQ(contents->Memory, nullptr);
     QCoreApplication::processEvents();
     for (THistoryDevice* device : history->Traces)

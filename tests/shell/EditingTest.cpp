@@ -1,9 +1,7 @@
+#include "GuiFixture.h"
 #include "TestCircuit.h"
 #include "TestSupport.h"
 
-#include "canvas/DigitalDrawing.h"
-#include "canvas/DigitalHandles.h"
-#include "canvas/UserDialogs.h"
 #include "devices/InputDevice.h"
 #include "devices/Interactive.h"
 #include "devices/MemoryDevice.h"
@@ -14,130 +12,43 @@
 #include "model/Gates.h"
 #include "model/TagDevice.h"
 #include "shell/EditTextDialog.h"
-#include "shell/MainForm.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QFile>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QRadioButton>
-#include <QSettings>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
 
 // A shown main window with its dialogs, driven through mouse and key events at canvas pixels.
-class EditingTest : public ::testing::Test {
+class EditingTest : public TGuiTest {
 protected:
     void SetUp() override {
-        QSettings().clear();
+        TGuiTest::SetUp();
         QGuiApplication::clipboard()->clear();
-        TUserDialogs::MessageHook = [this](TUserDialogs::TKind, const QString& text,
-                                           QMessageBox::StandardButtons) {
-            messages << text;
-            return Answer;
-        };
-        TUserDialogs::FileHook = [this](bool, const TUserDialogs::TFileRequest&) { return FileAnswer; };
-        TUserDialogs::DialogHook = [this](QDialog*) { return DialogAnswer; };
-        form = std::make_unique<TMainForm>();
+        MakeForm();
         editText = new TEditTextDialog(form.get());
         changeMemory = new TChangeMemoryDialog(form.get());
         numberOut = new TNumberOutDialog(form.get());
-        form->show();
-        form->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
-        canvas = form->CircuitCanvas;
-    }
-    void TearDown() override {
-        form.reset();
-        TUserDialogs::MessageHook = nullptr;
-        TUserDialogs::FileHook = nullptr;
-        TUserDialogs::DialogHook = nullptr;
-        QSettings().clear();
+        ShowForm();
     }
 
-    QAction* Act(const char* name) {
-        QAction* action = form->findChild<QAction*>(QString::fromLatin1(name));
-        EXPECT_NE(action, nullptr) << name;
-        return action;
-    }
-    // The widget a user's press at a canvas point reaches: the selection overlay when it lies there.
-    QWidget* At(QPoint p, QPoint& local) const {
-        QWidget* child = canvas->childAt(p);
-        QWidget* target = child && child->isVisible() ? child : canvas;
-        local = target->mapFrom(canvas, p);
-        return target;
-    }
-    void Click(QPoint p, Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers keys = {}) {
-        QPoint local;
-        QWidget* target = At(p, local);
-        QTest::mouseClick(target, button, keys, local);
-    }
-    // Press, move in steps and release, all on the widget pressed (the mouse is grabbed), which
-    // may move under the mouse.
-    void Drag(QPoint from, QPoint to) {
-        QWidget* target = Press(from);
-        for (int i = 1; i <= 4; ++i)
-            QTest::mouseMove(target, target->mapFrom(canvas, from + (to - from) * i / 4));
-        QTest::mouseRelease(target, Qt::LeftButton, {}, target->mapFrom(canvas, to));
-    }
-    QWidget* Press(QPoint p) {
-        QPoint local;
-        QWidget* target = At(p, local);
-        QTest::mousePress(target, Qt::LeftButton, {}, local);
-        return target;
-    }
-    // Arms a part button, clicks the canvas and answers the part placed (it is selected).
-    template <class T> T* Place(const char* button, QPoint at) {
-        Act(button)->trigger();
-        Click(at);
-        auto* part = KindCast<T>(canvas->Handles->Selected());
-        EXPECT_NE(part, nullptr) << button;
-        return part;
-    }
     static QPoint PinAt(TDevice* device, int index) { return device->Pin(index)->RoundedCentre(); }
     // A point a fraction of the way along a straight wire drawn from a to b.
     static QPoint Along(QPoint a, QPoint b, double t) {
         return QPoint(a.x() + qRound((b.x() - a.x()) * t), a.y() + qRound((b.y() - a.y()) * t));
     }
-    void WireTool() {
-        if (!canvas->WiringMode)
-            Act("SpeedWireTool")->trigger();
-    }
-    void Wire(QPoint from, QPoint to) {
-        WireTool();
-        Click(from);
-        Click(to);
-    }
-    QByteArray SaveBytes(const QString& name) {
-        FileAnswer = dir.filePath(name);
-        canvas->FileName.clear();
-        Act("SpeedSave")->trigger();
-        QFile file(FileAnswer);
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-        return file.readAll();
-    }
-    void Key(int key, Qt::KeyboardModifiers keys = {}) {
-        QTest::keyClick(canvas, static_cast<Qt::Key>(key), keys);
-    }
     int Count(TGraphicList* list) const { return list->ChildCount(); }
 
-    std::unique_ptr<TMainForm> form;
-    TDigitalDrawing* canvas = nullptr;
     TEditTextDialog* editText = nullptr;
     TChangeMemoryDialog* changeMemory = nullptr;
     TNumberOutDialog* numberOut = nullptr;
-    QMessageBox::StandardButton Answer = QMessageBox::Yes;
-    bool DialogAnswer = true;
-    QString FileAnswer;
-    QStringList messages;
-    QTemporaryDir dir;
 };
 
 // A full adder built on an empty canvas only through the mouse, saved, checked over its whole truth
@@ -159,19 +70,19 @@ TEST_F(EditingTest, FullAdderBuiltWithTheMouse) {
     EXPECT_EQ(xor1->RoundedCentre().x() % 5, 0) << "placed on the grid";
 
     // Gates: pin 0 is the output, pins 1 and 2 the inputs.
-    Wire(PinAt(a, 0), PinAt(xor1, 1));
-    Wire(PinAt(b, 0), PinAt(xor1, 2));
-    Wire(PinAt(xor1, 0), PinAt(xor2, 1));
-    Wire(PinAt(cin, 0), PinAt(xor2, 2));
-    Wire(PinAt(xor2, 0), PinAt(sum, 0));
+    Wire({PinAt(a, 0), PinAt(xor1, 1)});
+    Wire({PinAt(b, 0), PinAt(xor1, 2)});
+    Wire({PinAt(xor1, 0), PinAt(xor2, 1)});
+    Wire({PinAt(cin, 0), PinAt(xor2, 2)});
+    Wire({PinAt(xor2, 0), PinAt(sum, 0)});
     // Branches start on free pins and end on the wires above, each at a new joint.
-    Wire(PinAt(and1, 1), Along(PinAt(a, 0), PinAt(xor1, 1), 0.3));
-    Wire(PinAt(and1, 2), Along(PinAt(b, 0), PinAt(xor1, 2), 0.3));
-    Wire(PinAt(and2, 1), Along(PinAt(xor1, 0), PinAt(xor2, 1), 0.5));
-    Wire(PinAt(and2, 2), Along(PinAt(cin, 0), PinAt(xor2, 2), 0.3));
-    Wire(PinAt(and1, 0), PinAt(orGate, 1));
-    Wire(PinAt(and2, 0), PinAt(orGate, 2));
-    Wire(PinAt(orGate, 0), PinAt(carry, 0));
+    Wire({PinAt(and1, 1), Along(PinAt(a, 0), PinAt(xor1, 1), 0.3)});
+    Wire({PinAt(and1, 2), Along(PinAt(b, 0), PinAt(xor1, 2), 0.3)});
+    Wire({PinAt(and2, 1), Along(PinAt(xor1, 0), PinAt(xor2, 1), 0.5)});
+    Wire({PinAt(and2, 2), Along(PinAt(cin, 0), PinAt(xor2, 2), 0.3)});
+    Wire({PinAt(and1, 0), PinAt(orGate, 1)});
+    Wire({PinAt(and2, 0), PinAt(orGate, 2)});
+    Wire({PinAt(orGate, 0), PinAt(carry, 0)});
     EXPECT_EQ(Count(canvas->CurrentMacro->Solders.get()), 4);
     EXPECT_EQ(Count(canvas->CurrentMacro->Wires.get()), 16);
     EXPECT_TRUE(messages.isEmpty());
@@ -224,7 +135,7 @@ TEST_F(EditingTest, WiringRefusesTwoOutputsAndEndsOnATagWithTheRightButton) {
     auto* first = Place<TNotGate>("SpeedNOTGate", {200, 100});
     auto* second = Place<TNotGate>("SpeedNOTGate", {200, 300});
     auto* sink = Place<T2AndGate>("SpeedANDGate", {400, 200});
-    Wire(PinAt(first, 0), PinAt(sink, 1));
+    Wire({PinAt(first, 0), PinAt(sink, 1)});
     // From the second output onto the first output's wire, then onto the first output itself.
     WireTool();
     QTest::mouseMove(canvas, PinAt(second, 0));
@@ -298,7 +209,7 @@ TEST_F(EditingTest, PlacementRulesForArmedParts) {
 TEST_F(EditingTest, RubberBandMoveRotateAndNudge) {
     auto* gate = Place<T2AndGate>("SpeedANDGate", {200, 200});
     auto* led = Place<TLEDDevice>("SpeedLED", {300, 200});
-    Wire(PinAt(gate, 0), PinAt(led, 0));
+    Wire({PinAt(gate, 0), PinAt(led, 0)});
     Act("SpeedPointer")->trigger();
 
     // A band around both parts selects them and the wire between them as a group.
@@ -339,8 +250,8 @@ TEST_F(EditingTest, DeletingABranchJoinsTheJointsOtherWires) {
     auto* source = Place<TNotGate>("SpeedNOTGate", {100, 200});
     auto* sinkA = Place<T2OrGate>("SpeedORGate", {400, 200});
     auto* sinkB = Place<T2OrGate>("SpeedORGate", {400, 350});
-    Wire(PinAt(source, 0), PinAt(sinkA, 1));
-    Wire(PinAt(sinkB, 1), Along(PinAt(source, 0), PinAt(sinkA, 1), 0.5));
+    Wire({PinAt(source, 0), PinAt(sinkA, 1)});
+    Wire({PinAt(sinkB, 1), Along(PinAt(source, 0), PinAt(sinkA, 1), 0.5)});
     ASSERT_EQ(Count(canvas->CurrentMacro->Wires.get()), 3);
     ASSERT_EQ(Count(canvas->CurrentMacro->Solders.get()), 1);
 
@@ -418,7 +329,7 @@ TEST_F(EditingTest, AMacroLevelOpensInPlaceAndUndoStaysInIt) {
     // Closing the level while a wire is drawn from a joint abandons the wire and merges the joint.
     auto* led = Place<TLEDDevice>("SpeedLED", {600, 600});
     TDevice* inverter = static_cast<TDevice*>(canvas->CurrentMacro->Devices->Child(0));
-    Wire(PinAt(inverter, 0), PinAt(led, 0));
+    Wire({PinAt(inverter, 0), PinAt(led, 0)});
     Click(Along(PinAt(inverter, 0), PinAt(led, 0), 0.5));
     ASSERT_TRUE(canvas->Drawing);
     TMacro* level = canvas->CurrentMacro;
@@ -435,7 +346,7 @@ TEST_F(EditingTest, AMacroLevelOpensInPlaceAndUndoStaysInIt) {
 TEST_F(EditingTest, EditingWhileRunning) {
     auto* clock = Place<TClockDevice>("SpeedClock", {100, 100});
     auto* led = Place<TLEDDevice>("SpeedLED", {300, 100});
-    Wire(PinAt(clock, 0), PinAt(led, 0));
+    Wire({PinAt(clock, 0), PinAt(led, 0)});
     Act("SpeedProbe")->trigger();
     Click(PinAt(led, 0));
     Act("SpeedRun")->trigger();

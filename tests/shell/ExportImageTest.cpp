@@ -1,17 +1,14 @@
 // File > Export Image on a circuit built with the mouse: the selection and the whole level, in the
 // levels the circuit shows, as PNG, SVG and PDF.
 
+#include "GuiFixture.h"
 #include "TestSupport.h"
 
-#include "canvas/DigitalDrawing.h"
-#include "canvas/DigitalHandles.h"
-#include "canvas/UserDialogs.h"
 #include "devices/Interactive.h"
 #include "devices/OutputDevice.h"
 #include "model/Gates.h"
 #include "model/Macro.h"
 #include "shell/ExportImageDialog.h"
-#include "shell/MainForm.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -19,67 +16,27 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QProcess>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 
 namespace {
 
-class ExportImageTest : public ::testing::Test {
+class ExportImageTest : public TGuiTest {
 protected:
     void SetUp() override {
-        TUserDialogs::MessageHook = [this](TUserDialogs::TKind, const QString& text,
-                                           QMessageBox::StandardButtons) {
-            messages << text;
-            return QMessageBox::Yes;
-        };
-        // The dialog is driven as a user would: typed into, clicked, and closed with its OK button.
-        TUserDialogs::DialogHook = [this](QDialog* shown) {
-            shown->show();
-            EXPECT_TRUE(QTest::qWaitForWindowExposed(shown));
-            Drive(*static_cast<TExportImageDialog*>(shown));
-            QTest::mouseClick(shown->findChild<QPushButton*>("ButtonOk"), Qt::LeftButton);
-            const bool accepted = shown->result() == QDialog::Accepted && !shown->isVisible();
-            shown->hide();
-            form->activateWindow();
-            EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
-            return accepted;
-        };
-        form = std::make_unique<TMainForm>();
-        dialog = new TExportImageDialog(form.get());
-        form->resize(800, 600);
-        form->show();
-        form->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
-        canvas = form->CircuitCanvas;
-    }
-    void TearDown() override {
-        form.reset();
-        TUserDialogs::MessageHook = nullptr;
-        TUserDialogs::DialogHook = nullptr;
+        TGuiTest::SetUp();
+        new TExportImageDialog(&MakeForm());
+        ShowForm({800, 600});
     }
 
-    QAction* Act(const char* name) { return form->findChild<QAction*>(QString::fromLatin1(name)); }
-    void Click(QPoint p) {
-        const QPoint w = canvas->View().ToWidget(p);
-        QWidget* child = canvas->childAt(w);
-        QWidget* target = child && child->isVisible() ? child : canvas;
-        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(canvas, w));
-    }
-    template <class T> T* Place(const char* button, QPoint at) {
-        Act(button)->trigger();
-        Click(at);
-        return KindCast<T>(canvas->Handles->Selected());
-    }
     // Exports through the menu with the dialog set to these choices.
     void Export(const QString& name, int percent, bool transparent, bool selectionOnly) {
-        Drive = [&](TExportImageDialog& shown) {
+        Drive = [&](QDialog* dialog) {
+            auto& shown = *static_cast<TExportImageDialog*>(dialog);
             shown.EditFileName->clear();
             QTest::keyClicks(shown.EditFileName, dir.filePath(name));
             shown.ScaleUpDown->setValue(percent);
@@ -89,6 +46,7 @@ protected:
             if (shown.CheckSelection->isChecked() != selectionOnly && shown.CheckSelection->isEnabled())
                 QTest::mouseClick(shown.CheckSelection, Qt::LeftButton, {},
                                   QPoint(8, shown.CheckSelection->height() / 2));
+            ClickControl(dialog, "ButtonOk");
         };
         Act("MenuExportImage")->trigger();
     }
@@ -101,13 +59,6 @@ protected:
                 darkest = std::min(darkest, qGray(image.pixel(at + QPoint(dx, dy))));
         return darkest;
     }
-
-    std::unique_ptr<TMainForm> form;
-    TExportImageDialog* dialog = nullptr;
-    TDigitalDrawing* canvas = nullptr;
-    std::function<void(TExportImageDialog&)> Drive;
-    QStringList messages;
-    QTemporaryDir dir;
 };
 
 TEST_F(ExportImageTest, WritesTheSelectionOrTheLevelAsShown) {
@@ -115,9 +66,7 @@ TEST_F(ExportImageTest, WritesTheSelectionOrTheLevelAsShown) {
     auto* led = Place<TLEDDevice>("SpeedLED", {400, 100});
     auto* gate = Place<T2AndGate>("SpeedANDGate", {250, 300});
     ASSERT_TRUE(input && led && gate);
-    Act("SpeedWireTool")->trigger();
-    Click(input->Pin(0)->RoundedCentre());
-    Click(led->Pin(0)->RoundedCentre());
+    Wire({input->Pin(0)->RoundedCentre(), led->Pin(0)->RoundedCentre()});
     TWire* wire = led->Pin(0)->Wire;
     ASSERT_NE(wire, nullptr);
     // Raise the input and step: the wire is drawn black, as the canvas shows it.
@@ -177,7 +126,10 @@ TEST_F(ExportImageTest, WritesTheSelectionOrTheLevelAsShown) {
     EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
 
     // A name the program cannot write keeps the dialog open; a folder that is missing is reported.
-    Drive = [&](TExportImageDialog& shown) { shown.EditFileName->setText(dir.filePath("level.bmp")); };
+    Drive = [&](QDialog* shown) {
+        static_cast<TExportImageDialog*>(shown)->EditFileName->setText(dir.filePath("level.bmp"));
+        ClickControl(shown, "ButtonOk");
+    };
     Act("MenuExportImage")->trigger();
     ASSERT_EQ(messages.size(), 1);
     EXPECT_EQ(messages.takeFirst(), "The file name must end in .png, .svg or .pdf.");

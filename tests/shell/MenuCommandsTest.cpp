@@ -1,3 +1,4 @@
+#include "GuiFixture.h"
 #include "TestCircuit.h"
 #include "TestSupport.h"
 
@@ -10,7 +11,6 @@
 #include "shell/AboutBox.h"
 #include "shell/GridSetupDialog.h"
 #include "shell/HelpWindow.h"
-#include "shell/MainForm.h"
 #include "shell/NameMacroDialog.h"
 #include "shell/PartsCentre.h"
 
@@ -36,65 +36,22 @@ namespace {
 // The main window with the windows its File, View, Options and Help commands use. Message boxes
 // and file dialogs are answered from queues (an empty queue answers Ok or cancels); a modal dialog
 // is shown and handed to Drive, which works its controls as a user would.
-class MenuCommandsTest : public ::testing::Test {
+class MenuCommandsTest : public TGuiTest {
 protected:
     void SetUp() override {
-        QSettings().clear();
-        TUserDialogs::MessageHook = [this](TUserDialogs::TKind, const QString& text,
-                                           QMessageBox::StandardButtons) {
-            messages << text;
-            return answers.isEmpty() ? QMessageBox::Ok : answers.takeFirst();
-        };
-        TUserDialogs::FileHook = [this](bool save, const TUserDialogs::TFileRequest& request) {
-            requests.push_back({save, request});
-            QStringList& queue = save ? files : opened;
-            return queue.isEmpty() ? QString() : queue.takeFirst();
-        };
-        TUserDialogs::DialogHook = [this](QDialog* dialog) {
-            dialog->show();
-            dialog->activateWindow();
-            EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
-            Drive(dialog);
-            const bool accepted = dialog->result() == QDialog::Accepted && !dialog->isVisible();
-            dialog->hide();
-            return accepted;
-        };
-        form = std::make_unique<TMainForm>();
+        TGuiTest::SetUp();
+        Answer = QMessageBox::Ok;
+        Drive = [](QDialog*) {};
+        MakeForm();
         parts = new TPartsForm(form.get());
         new TAboutBox(form.get());
         new TGridSetupDialog(form.get());
         new TNameMacroDialog(form.get());
-        form->show();
-        form->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
-        canvas = form->CircuitCanvas;
-    }
-    void TearDown() override {
-        form.reset();
-        TUserDialogs::MessageHook = nullptr;
-        TUserDialogs::FileHook = nullptr;
-        TUserDialogs::DialogHook = nullptr;
-        QSettings().clear();
+        ShowForm();
     }
 
-    QAction* Act(const char* name) {
-        QAction* action = form->findChild<QAction*>(QString::fromLatin1(name));
-        EXPECT_NE(action, nullptr) << name;
-        return action;
-    }
-    void Keys(const char* sequence) {
-        QTest::keySequence(form.get(), QKeySequence(QString::fromLatin1(sequence)));
-    }
     void OpenMenu(const char* name) {
         emit form->findChild<QMenu*>(QString::fromLatin1(name))->aboutToShow();
-    }
-    template <class T> static T* Control(QWidget* dialog, const char* name) {
-        T* control = dialog->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(control, nullptr) << name;
-        return control;
-    }
-    static void Click(QWidget* dialog, const char* name) {
-        QTest::mouseClick(Control<QWidget>(dialog, name), Qt::LeftButton, {}, QPoint(5, 5));
     }
     // A circuit file of the given number of gates.
     QString Circuit(const QString& name, int gates = 1) {
@@ -113,20 +70,7 @@ protected:
     int Devices() const { return canvas->CurrentMacro->Devices->ChildCount(); }
     static int DevicesIn(const QString& path) { return ReadCircuit(path).Root->Devices->ChildCount(); }
 
-    std::unique_ptr<TMainForm> form;
     TPartsForm* parts = nullptr;
-    TDigitalDrawing* canvas = nullptr;
-    QList<QMessageBox::StandardButton> answers;
-    QStringList files;  // answers of the save dialog
-    QStringList opened; // and of the open dialog
-    QStringList messages;
-    struct TRequest {
-        bool Save;
-        TUserDialogs::TFileRequest Request;
-    };
-    std::vector<TRequest> requests;
-    std::function<void(QDialog*)> Drive = [](QDialog*) {};
-    QTemporaryDir dir;
 };
 
 const QString kChanged = QStringLiteral("Circuit has changed, save current circuit?");
@@ -138,19 +82,19 @@ const QString kLevel =
 // save it elsewhere.
 TEST_F(MenuCommandsTest, SaveNewOpenAndSaveAs) {
     Edit();
-    files = {dir.filePath("first.tvm")};
+    savePaths = {dir.filePath("first.tvm")};
     Keys("Ctrl+S");
-    ASSERT_EQ(requests.size(), 1u);
-    const TUserDialogs::TFileRequest& save = requests[0].Request;
+    ASSERT_EQ(fileRequests.size(), 1);
+    const TUserDialogs::TFileRequest& save = fileRequests[0].Request;
     EXPECT_EQ(QStringList({save.Title, save.InitialName, save.Folder, save.Filter, save.DefaultSuffix}),
               QStringList({"Save Circuit", "Macro", form->HomeFolder, "Macro Files (*.tvm)", "tvm"}));
-    EXPECT_TRUE(requests[0].Save && save.ConfirmOverwrite);
+    EXPECT_TRUE(fileRequests[0].Save && save.ConfirmOverwrite);
     EXPECT_EQ(form->windowTitle(), "Tessivar - first");
     EXPECT_FALSE(canvas->Modified);
 
     Edit();
     Keys("Ctrl+S");
-    EXPECT_EQ(requests.size(), 1u) << "a circuit with a file is saved without a dialog";
+    EXPECT_EQ(fileRequests.size(), 1) << "a circuit with a file is saved without a dialog";
     EXPECT_EQ(DevicesIn(dir.filePath("first.tvm")), 2);
 
     // The new circuit keeps nothing of the old one, its outline and datasheet context included.
@@ -167,11 +111,11 @@ TEST_F(MenuCommandsTest, SaveNewOpenAndSaveAs) {
 
     Edit();
     answers = {QMessageBox::No};
-    opened = {dir.filePath("first.tvm")};
+    openPaths = {dir.filePath("first.tvm")};
     Keys("Ctrl+O");
     EXPECT_EQ(messages, QStringList{kChanged});
-    ASSERT_EQ(requests.size(), 2u);
-    const TUserDialogs::TFileRequest& open = requests[1].Request;
+    ASSERT_EQ(fileRequests.size(), 2);
+    const TUserDialogs::TFileRequest& open = fileRequests[1].Request;
     EXPECT_EQ(QStringList({open.Title, open.Folder, open.Filter}),
               QStringList({"Open Circuit", form->HomeFolder, "Macro Files (*.tvm)"}));
     EXPECT_EQ(Devices(), 2);
@@ -182,19 +126,19 @@ TEST_F(MenuCommandsTest, SaveNewOpenAndSaveAs) {
     // Save As always asks, starting where the last file was opened; later the save dialog opens
     // where the user last saved, the open dialog where they last opened.
     ASSERT_TRUE(QDir(dir.path()).mkdir("sub"));
-    files = {dir.filePath("sub/second.tvm")};
+    savePaths = {dir.filePath("sub/second.tvm")};
     Act("MenuSaveAs")->trigger();
     EXPECT_EQ(form->windowTitle(), "Tessivar - second");
     EXPECT_EQ(DevicesIn(dir.filePath("sub/second.tvm")), 2);
     Edit();
     canvas->FileName.clear();
-    files = {dir.filePath("third.tvm")};
+    savePaths = {dir.filePath("third.tvm")};
     Keys("Ctrl+S");
     Keys("Ctrl+O");
-    ASSERT_EQ(requests.size(), 5u);
-    EXPECT_EQ(requests[2].Request.Folder, dir.path());
-    EXPECT_EQ(requests[3].Request.Folder, dir.filePath("sub"));
-    EXPECT_EQ(requests[4].Request.Folder, dir.path());
+    ASSERT_EQ(fileRequests.size(), 5);
+    EXPECT_EQ(fileRequests[2].Request.Folder, dir.path());
+    EXPECT_EQ(fileRequests[3].Request.Folder, dir.filePath("sub"));
+    EXPECT_EQ(fileRequests[4].Request.Folder, dir.path());
     EXPECT_EQ(form->FileHistory.size(), 1) << "saving never adds to the history";
 }
 
@@ -204,7 +148,7 @@ TEST_F(MenuCommandsTest, HistoryKeepsFiveAndReopenMovesToTheFront) {
     QStringList paths;
     for (const char* name : {"a", "b", "c", "d", "e", "f"}) {
         paths << Circuit(QString::fromLatin1(name) + ".tvm");
-        opened = {paths.constLast()};
+        openPaths = {paths.constLast()};
         Act("SpeedOpen")->trigger();
     }
     EXPECT_EQ(form->FileHistory, QStringList({paths[5], paths[4], paths[3], paths[2], paths[1]}));
@@ -219,7 +163,7 @@ TEST_F(MenuCommandsTest, HistoryKeepsFiveAndReopenMovesToTheFront) {
 
     // A path with an ampersand is shown and reopened as it is.
     const QString amp = Circuit(QStringLiteral("R&D.tvm"));
-    opened = {amp};
+    openPaths = {amp};
     Act("SpeedOpen")->trigger();
     Keys("Ctrl+N");
     OpenMenu("MenuFile");
@@ -238,15 +182,15 @@ protected:
         if (GetParam() == "New")
             Act("SpeedNew")->trigger();
         if (GetParam() == "Open") {
-            opened = {target};
+            openPaths = {target};
             Act("SpeedOpen")->trigger();
         }
         if (GetParam() == "PartsCentre")
             emit parts->OnOpenMacro(target);
         if (GetParam() == "Close")
             form->close();
-        files.clear();
-        opened.clear();
+        savePaths.clear();
+        openPaths.clear();
     }
     void ExpectKept(const char* why) {
         EXPECT_TRUE(canvas->Modified && form->isVisible()) << why;
@@ -266,19 +210,19 @@ TEST_P(UnsavedChangesTest, ProceedOnlyOnceTheChangesAreSavedOrGivenUp) {
 
     answers = {QMessageBox::Cancel};
     Run();
-    EXPECT_TRUE(requests.empty());
+    EXPECT_TRUE(fileRequests.empty());
     ExpectKept("Cancel");
 
     answers = {QMessageBox::Yes};
     Run();
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].Request.Title, "Save Circuit");
+    ASSERT_EQ(fileRequests.size(), 1);
+    EXPECT_EQ(fileRequests[0].Request.Title, "Save Circuit");
     ExpectKept("save dialog cancelled");
 
     // The folder does not exist: the message names the file and the reason.
     const QString unwritable = dir.filePath("missing/kept.tvm");
     answers = {QMessageBox::Yes};
-    files = {unwritable};
+    savePaths = {unwritable};
     Run();
     ASSERT_EQ(messages.size(), 4);
     EXPECT_EQ(messages[0], kChanged);
@@ -288,7 +232,7 @@ TEST_P(UnsavedChangesTest, ProceedOnlyOnceTheChangesAreSavedOrGivenUp) {
     EXPECT_TRUE(canvas->FileName.isEmpty());
 
     answers = {QMessageBox::Yes};
-    files = {dir.filePath("saved.tvm")};
+    savePaths = {dir.filePath("saved.tvm")};
     Run();
     EXPECT_EQ(DevicesIn(dir.filePath("saved.tvm")), 2);
     if (GetParam() == "Close")
@@ -308,22 +252,22 @@ INSTANTIATE_TEST_SUITE_P(Commands, UnsavedChangesTest,
 TEST_F(MenuCommandsTest, SavingAnOpenLevelAsksAndAlwaysShowsTheDialog) {
     TMacro* macro = TTestCircuit(canvas->CurrentMacro).AddInverterMacro(200, 200);
     canvas->SetModified(true);
-    files = {dir.filePath("outer.tvm")};
+    savePaths = {dir.filePath("outer.tvm")};
     Keys("Ctrl+S");
     canvas->Handles->SelectObject(macro);
     Act("PopEditMacro")->trigger();
     ASSERT_TRUE(canvas->MacroOpen());
-    requests.clear();
+    fileRequests.clear();
 
     answers = {QMessageBox::No};
     Keys("Ctrl+S");
     EXPECT_EQ(messages, QStringList{kLevel});
-    EXPECT_TRUE(requests.empty());
+    EXPECT_TRUE(fileRequests.empty());
 
     answers = {QMessageBox::Yes};
-    files = {dir.filePath("inner.tvm")};
+    savePaths = {dir.filePath("inner.tvm")};
     Keys("Ctrl+S");
-    ASSERT_EQ(requests.size(), 1u) << "the dialog although the circuit has a file";
+    ASSERT_EQ(fileRequests.size(), 1) << "the dialog although the circuit has a file";
     EXPECT_EQ(DevicesIn(dir.filePath("inner.tvm")), 1) << "the inverter, without the outer level";
     EXPECT_EQ(DevicesIn(dir.filePath("outer.tvm")), 1) << "the macro part";
     // The level's file is not the circuit's: a later Save goes to outer.tvm, and the circuit's
@@ -332,9 +276,9 @@ TEST_F(MenuCommandsTest, SavingAnOpenLevelAsksAndAlwaysShowsTheDialog) {
     EXPECT_EQ(canvas->FileName, dir.filePath("outer.tvm"));
     Edit();
     Act("SpeedCloseMacro")->trigger();
-    requests.clear();
+    fileRequests.clear();
     Keys("Ctrl+S");
-    EXPECT_TRUE(requests.empty());
+    EXPECT_TRUE(fileRequests.empty());
     EXPECT_EQ(DevicesIn(dir.filePath("inner.tvm")), 1) << "the level's file is left alone";
     EXPECT_FALSE(canvas->Modified);
     canvas->Handles->SelectObject(macro);
@@ -368,7 +312,7 @@ TEST_F(MenuCommandsTest, SaveIntoAReadOnlyFolderSaysWhichFileAndWhy) {
     }
     Edit();
     const QString prefix = "Cannot write '" + folder + "/circuit.tvm': ";
-    files = {folder + "/circuit.tvm"};
+    savePaths = {folder + "/circuit.tvm"};
     Keys("Ctrl+S");
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].startsWith(prefix) && messages[0].size() > prefix.size())
@@ -419,8 +363,8 @@ TEST_F(MenuCommandsTest, GridSetupShowsTheDotDistanceAndChangesTheGridOnlyOnOk) 
         EXPECT_EQ(display->text(), "45");
         QTest::keyClick(display, Qt::Key_Down);
         EXPECT_EQ(display->text(), "30");
-        Click(dialog, "CheckSnapToGrid");
-        Click(dialog, "ButtonOk");
+        ClickControl(dialog, "CheckSnapToGrid");
+        ClickControl(dialog, "ButtonOk");
     };
     Act("MenuGridSetup")->trigger();
     EXPECT_EQ(canvas->Grid.SnapSize, 15);
@@ -435,8 +379,8 @@ TEST_F(MenuCommandsTest, GridSetupShowsTheDotDistanceAndChangesTheGridOnlyOnOk) 
     canvas->SetGrid(grid);
     Drive = [](QDialog* dialog) {
         EXPECT_EQ(Control<QSpinBox>(dialog, "GridUpDown")->text(), "60");
-        Click(dialog, "CheckShowGrid");
-        Click(dialog, "ButtonCancel");
+        ClickControl(dialog, "CheckShowGrid");
+        ClickControl(dialog, "ButtonCancel");
     };
     Act("MenuGridSetup")->trigger();
     EXPECT_EQ(canvas->Grid.SnapSize, 70);
@@ -456,7 +400,7 @@ TEST_F(MenuCommandsTest, NameMacroKeepsTheNameOnOneLineAndSavesIt) {
         QTest::keyClick(box, Qt::Key_Enter);
         EXPECT_TRUE(dialog->isVisible()) << "return does not close the dialog";
         QTest::keyClicks(box, " 4");
-        Click(dialog, "ButtonOk");
+        ClickControl(dialog, "ButtonOk");
     };
     Act("OptionsNameMacro")->trigger();
     EXPECT_EQ(canvas->MacroName, "Adder 4");
@@ -466,7 +410,7 @@ TEST_F(MenuCommandsTest, NameMacroKeepsTheNameOnOneLineAndSavesIt) {
     Keys("Ctrl+Y");
     EXPECT_EQ(canvas->MacroName, "Adder 4");
     EXPECT_TRUE(canvas->Modified);
-    files = {dir.filePath("adder.tvm")};
+    savePaths = {dir.filePath("adder.tvm")};
     Keys("Ctrl+S");
     EXPECT_EQ(ReadCircuitHeader(dir.filePath("adder.tvm")).Name, "Adder 4");
 
@@ -488,11 +432,11 @@ TEST_F(MenuCommandsTest, AboutBoxOpensItsHelpPageAndClosesOnAClick) {
     for (const char* closer : {"Image", "Version", "CloseArea"}) {
         Drive = [&](QDialog* dialog) {
             EXPECT_EQ(Control<QLabel>(dialog, "Version")->text(), "Version " TESSIVAR_VERSION);
-            Click(dialog, "Notice");
+            ClickControl(dialog, "Notice");
             EXPECT_TRUE(dialog->isVisible());
             EXPECT_TRUE(help.isVisible());
             EXPECT_EQ(help.CurrentTopic(), "about.htm");
-            Click(dialog, closer);
+            ClickControl(dialog, closer);
             EXPECT_FALSE(dialog->isVisible()) << closer;
         };
         Act("MenuAbout")->trigger();

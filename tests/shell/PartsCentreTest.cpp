@@ -1,10 +1,8 @@
+#include "GuiFixture.h"
 #include "TestCircuit.h"
+#include "TestSupport.h"
 
-#include "canvas/DigitalDrawing.h"
-#include "canvas/DigitalHandles.h"
-#include "canvas/UserDialogs.h"
 #include "shell/DataFolders.h"
-#include "shell/MainForm.h"
 #include "shell/PartsCentre.h"
 
 #include <QAction>
@@ -19,12 +17,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-void WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // A small macro file: an inverter between two terminals, the outline a box with two pins.
 QByteArray MacroFile(const QString& name, const QString& datasheet) {
@@ -60,90 +52,82 @@ QByteArray Version20File() {
     return bytes;
 }
 
-class PartsCentreTest : public ::testing::Test {
+class PartsCentreTest : public TGuiTest {
 protected:
     void SetUp() override {
-        TUserDialogs::MessageHook = [this](TUserDialogs::TKind, const QString& text,
-                                           QMessageBox::StandardButtons) {
-            messages << text;
-            return Answer;
-        };
+        TGuiTest::SetUp();
         const QDir root(dir.path());
         root.mkdir("Sub");
-        WriteBytes(root.filePath("adder.tvm"), MacroFile("Full Adder", "adder.htm"));
-        WriteBytes(root.filePath("Sub/inner.tvm"), MacroFile("", ""));
-        WriteBytes(root.filePath("old.TVM"), Version20File());
+        testsupport::WriteFile(root.filePath("adder.tvm"), MacroFile("Full Adder", "adder.htm"));
+        testsupport::WriteFile(root.filePath("Sub/inner.tvm"), MacroFile("", ""));
+        testsupport::WriteFile(root.filePath("old.TVM"), Version20File());
         // A sound header before a body no reader could take: listed, as the body is never read.
-        WriteBytes(root.filePath("huge.tvm"), MacroFile("Huge", "") + QByteArray(200000, '\xff'));
-        WriteBytes(root.filePath("cut.tvm"), MacroFile("Cut", "").left(6));
-        WriteBytes(root.filePath("notes.tvm"), "not a circuit at all");
-        WriteBytes(root.filePath("readme.txt"), MacroFile("Text", ""));
+        testsupport::WriteFile(root.filePath("huge.tvm"), MacroFile("Huge", "") + QByteArray(200000, '\xff'));
+        testsupport::WriteFile(root.filePath("cut.tvm"), MacroFile("Cut", "").left(6));
+        testsupport::WriteFile(root.filePath("notes.tvm"), "not a circuit at all");
+        testsupport::WriteFile(root.filePath("readme.txt"), MacroFile("Text", ""));
         QFile::setPermissions(root.filePath("huge.tvm"), QFileDevice::ReadOwner);
-        form.SetRootFolder(dir.path());
+        parts.SetRootFolder(dir.path());
     }
-    void TearDown() override { TUserDialogs::MessageHook = nullptr; }
 
     QStringList Captions() const {
         QStringList captions;
-        for (int i = 0; i < form.List->count(); ++i)
-            captions << form.List->item(i)->text();
+        for (int i = 0; i < parts.List->count(); ++i)
+            captions << parts.List->item(i)->text();
         return captions;
     }
-    QAction* Find(const char* name) { return form.findChild<QAction*>(QString::fromLatin1(name)); }
+    QAction* Find(const char* name) { return Action(&parts, name); }
     void Click(const QString& fileName, Qt::MouseButton button = Qt::LeftButton) {
-        QListWidgetItem* item = form.FindItem(fileName);
+        QListWidgetItem* item = parts.FindItem(fileName);
         ASSERT_NE(item, nullptr) << fileName.toStdString();
-        QTest::mouseClick(form.List->viewport(), button, {}, form.List->visualItemRect(item).center());
+        QTest::mouseClick(parts.List->viewport(), button, {}, parts.List->visualItemRect(item).center());
     }
 
-    QTemporaryDir dir;
-    TPartsForm form;
-    QMessageBox::StandardButton Answer = QMessageBox::Yes;
-    QStringList messages;
+    TPartsForm parts;
 };
 
 TEST_F(PartsCentreTest, ListsFoldersThenMacrosByTheirHeaders) {
-    form.show();
+    parts.show();
     EXPECT_EQ(Captions(), (QStringList{"Sub", "Full Adder", "Huge", "old"}));
-    EXPECT_EQ(form.Data(form.FindItem("adder.tvm"))->ImageIndex, TFileData::kDatasheetIcon);
-    EXPECT_EQ(form.Data(form.FindItem("adder.tvm"))->Datasheet, "adder.htm");
-    EXPECT_EQ(form.Data(form.FindItem("old.TVM"))->ImageIndex, TFileData::kMacroIcon);
+    EXPECT_EQ(parts.Data(parts.FindItem("adder.tvm"))->ImageIndex, TFileData::kDatasheetIcon);
+    EXPECT_EQ(parts.Data(parts.FindItem("adder.tvm"))->Datasheet, "adder.htm");
+    EXPECT_EQ(parts.Data(parts.FindItem("old.TVM"))->ImageIndex, TFileData::kMacroIcon);
     EXPECT_FALSE(Find("SpeedChangeLevel")->isEnabled());
 
-    form.SetViewStyle(TPartsForm::TViewStyle::LargeIcons);
+    parts.SetViewStyle(TPartsForm::TViewStyle::LargeIcons);
     EXPECT_EQ(Captions(), (QStringList{"Sub", "adder", "huge", "old"}));
-    form.SetViewStyle(TPartsForm::TViewStyle::MacroName);
-    form.SetStatusBarVisible(true);
+    parts.SetViewStyle(TPartsForm::TViewStyle::MacroName);
+    parts.SetStatusBarVisible(true);
     Click("adder.tvm");
-    EXPECT_EQ(form.statusBar()->currentMessage(), "Full Adder [adder.tvm]");
+    EXPECT_EQ(parts.statusBar()->currentMessage(), "Full Adder [adder.tvm]");
     EXPECT_TRUE(Find("SpeedEditMacro")->isEnabled());
-    EXPECT_EQ(form.DragPath, QDir(dir.path()).filePath("adder.tvm"));
+    EXPECT_EQ(parts.DragPath, QDir(dir.path()).filePath("adder.tvm"));
 }
 
 TEST_F(PartsCentreTest, ClickingAFolderOpensItAndUpReturns) {
-    form.show();
+    parts.show();
     Click("Sub");
-    EXPECT_EQ(form.CurrentFolder, QDir(dir.path()).filePath("Sub"));
+    EXPECT_EQ(parts.CurrentFolder, QDir(dir.path()).filePath("Sub"));
     // A macro without a stored name is listed by its file name.
     EXPECT_EQ(Captions(), QStringList{"inner"});
     ASSERT_TRUE(Find("SpeedChangeLevel")->isEnabled());
     Find("SpeedChangeLevel")->trigger();
-    EXPECT_EQ(form.CurrentFolder, QDir::cleanPath(dir.path()));
+    EXPECT_EQ(parts.CurrentFolder, QDir::cleanPath(dir.path()));
     EXPECT_FALSE(Find("SpeedChangeLevel")->isEnabled());
 }
 
 TEST_F(PartsCentreTest, ContextMenuFollowsTheFileAndDeleteAsksFirst) {
-    form.show();
+    parts.show();
     Click("huge.tvm", Qt::RightButton);
     EXPECT_FALSE(Find("PopDelete")->isVisible()) << "a read-only file cannot be deleted";
     EXPECT_FALSE(Find("PopViewDatasheet")->isVisible());
-    form.ItemMenu->hide();
+    parts.ItemMenu->hide();
 
     Click("adder.tvm", Qt::RightButton);
     EXPECT_TRUE(Find("PopDelete")->isVisible());
     EXPECT_TRUE(Find("PopViewDatasheet")->isVisible());
     QStringList viewed;
-    QObject::connect(&form, &TPartsForm::OnViewDatasheet,
+    QObject::connect(&parts, &TPartsForm::OnViewDatasheet,
                      [&](const QString& d, const QString&) { viewed << d; });
     Find("PopViewDatasheet")->trigger();
     EXPECT_EQ(viewed, QStringList{"adder.htm"});
@@ -159,11 +143,11 @@ TEST_F(PartsCentreTest, ContextMenuFollowsTheFileAndDeleteAsksFirst) {
 }
 
 TEST_F(PartsCentreTest, DoubleClickingAMacroAsksToOpenIt) {
-    form.show();
+    parts.show();
     QStringList opened;
-    QObject::connect(&form, &TPartsForm::OnOpenMacro, [&](const QString& path) { opened << path; });
-    QListWidgetItem* item = form.FindItem("adder.tvm");
-    QTest::mouseDClick(form.List->viewport(), Qt::LeftButton, {}, form.List->visualItemRect(item).center());
+    QObject::connect(&parts, &TPartsForm::OnOpenMacro, [&](const QString& path) { opened << path; });
+    QListWidgetItem* item = parts.FindItem("adder.tvm");
+    QTest::mouseDClick(parts.List->viewport(), Qt::LeftButton, {}, parts.List->visualItemRect(item).center());
     EXPECT_EQ(opened, QStringList{QDir(dir.path()).filePath("adder.tvm")});
 }
 
@@ -180,17 +164,17 @@ void Drop(TDigitalDrawing* canvas, const QString& path, QPoint at) {
 }
 
 TEST_F(PartsCentreTest, DroppingAMacroOnTheCanvasInsertsItCentredAndSelected) {
-    TMainForm main;
-    main.CircuitCanvas->Grid.Snap = true;
-    form.AcceptDropsOn(main.CircuitCanvas);
-    Drop(main.CircuitCanvas, QDir(dir.path()).filePath("adder.tvm"), QPoint(203, 148));
+    MakeForm();
+    canvas->Grid.Snap = true;
+    parts.AcceptDropsOn(canvas);
+    Drop(canvas, QDir(dir.path()).filePath("adder.tvm"), QPoint(203, 148));
 
-    TGraphicList* devices = main.CircuitCanvas->CurrentMacro->Devices.get();
+    TGraphicList* devices = canvas->CurrentMacro->Devices.get();
     ASSERT_EQ(devices->ChildCount(), 1);
     auto* macro = KindCast<TMacro>(devices->Child(0));
     ASSERT_NE(macro, nullptr);
     EXPECT_TRUE(macro->Closed);
-    EXPECT_EQ(main.CircuitCanvas->Handles->Selected(), macro);
+    EXPECT_EQ(canvas->Handles->Selected(), macro);
     // The outline (pins not counted) is centred on the snapped drop point.
     macro->ShowPins = false;
     float x, y;
@@ -198,15 +182,15 @@ TEST_F(PartsCentreTest, DroppingAMacroOnTheCanvasInsertsItCentredAndSelected) {
     macro->ShowPins = true;
     EXPECT_NEAR(x, 200, 3);
     EXPECT_NEAR(y, 150, 3);
-    ASSERT_TRUE(main.CircuitCanvas->Callout);
-    EXPECT_EQ(main.CircuitCanvas->Callout->Lines.join(' '), "Datasheet available");
-    EXPECT_TRUE(main.CircuitCanvas->Modified);
+    ASSERT_TRUE(canvas->Callout);
+    EXPECT_EQ(canvas->Callout->Lines.join(' '), "Datasheet available");
+    EXPECT_TRUE(canvas->Modified);
 
     // Other drags are not the canvas's.
     QMimeData text;
     text.setText("adder.tvm");
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton, {});
-    QApplication::sendEvent(main.CircuitCanvas, &enter);
+    QApplication::sendEvent(canvas, &enter);
     EXPECT_FALSE(enter.isAccepted());
 }
 
@@ -216,8 +200,8 @@ TEST(ShippedLibrary, TopUpCopiesNewFilesOnceAndNeverOverwrites) {
     const QString manifest = QDir(user.path()).filePath("manifest.txt");
     const QString target = QDir(user.path()).filePath("Parts Centre");
     QDir(shipped.path()).mkdir("Arithmetic");
-    WriteBytes(QDir(shipped.path()).filePath("Arithmetic/adder.tvm"), "shipped adder");
-    WriteBytes(QDir(shipped.path()).filePath("gate.tvm"), "shipped gate");
+    testsupport::WriteFile(QDir(shipped.path()).filePath("Arithmetic/adder.tvm"), "shipped adder");
+    testsupport::WriteFile(QDir(shipped.path()).filePath("gate.tvm"), "shipped gate");
 
     EXPECT_EQ(TopUpFromShipped(shipped.path(), target, manifest), 2);
     QFile adder(QDir(target).filePath("Arithmetic/adder.tvm"));
@@ -225,7 +209,7 @@ TEST(ShippedLibrary, TopUpCopiesNewFilesOnceAndNeverOverwrites) {
     adder.write("the user's adder");
     adder.close();
     QFile::remove(QDir(target).filePath("gate.tvm"));
-    WriteBytes(QDir(shipped.path()).filePath("counter.tvm"), "shipped counter");
+    testsupport::WriteFile(QDir(shipped.path()).filePath("counter.tvm"), "shipped counter");
 
     // Only the part shipped since is added; the changed file stays and the deleted one stays away.
     EXPECT_EQ(TopUpFromShipped(shipped.path(), target, manifest), 1);

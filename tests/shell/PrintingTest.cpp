@@ -1,12 +1,10 @@
 // Printing goes through Qt's real print path into a PDF file, which pdftoppm turns back into a
 // picture of the page.
 
+#include "GuiFixture.h"
 #include "TestCircuit.h"
 
-#include "canvas/DigitalDrawing.h"
-#include "canvas/UserDialogs.h"
 #include "model/Gates.h"
-#include "shell/MainForm.h"
 #include "shell/PrintPreviewForm.h"
 #include "shell/Printing.h"
 
@@ -16,7 +14,6 @@
 #include <QImage>
 #include <QPrinter>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -40,25 +37,21 @@ QRect InkBox(const QImage& page) {
     return box;
 }
 
-class PrintingTest : public ::testing::Test {
+class PrintingTest : public TGuiTest {
 protected:
     void SetUp() override {
+        TGuiTest::SetUp();
         TPrintPreview::PrinterAvailableHook = [] { return false; };
-        TUserDialogs::FileHook = [this](bool, const TUserDialogs::TFileRequest&) { return pdfPath; };
-        TUserDialogs::MessageHook = [](TUserDialogs::TKind, const QString& text,
-                                       QMessageBox::StandardButtons) {
-            ADD_FAILURE() << text.toStdString();
-            return QMessageBox::Ok;
-        };
+        FileAnswer = pdfPath;
+        Answer = QMessageBox::Ok;
         // A row of gates far from the canvas origin, whose extent is known.
         for (int i = 0; i < 4; ++i)
             circuit.Add<T2AndGate>(1500 + 100 * i, 1200);
         extent = circuit.Root->GetExtent();
     }
     void TearDown() override {
-        TPrintPreview::PrinterAvailableHook = nullptr;
-        TUserDialogs::FileHook = nullptr;
-        TUserDialogs::MessageHook = nullptr;
+        EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+        TGuiTest::TearDown();
     }
 
     // Prints through the preview's options and returns where the ink lies on the page, in inches,
@@ -79,7 +72,6 @@ protected:
 
     TTestCircuit circuit;
     FloatRect extent;
-    QTemporaryDir dir;
     QString pdfPath = dir.filePath("circuit.pdf");
 };
 
@@ -116,20 +108,19 @@ TEST_F(PrintingTest, UncentredPageKeepsTheCanvasPositionAndOrientationCounts) {
 }
 
 TEST_F(PrintingTest, MainWindowPrintsTheLevelShownWithoutAPrinter) {
-    TMainForm form;
-    TPrintPreview preview(&form);
-    form.show();
-    auto* print = form.findChild<QAction*>("MenuPrint");
+    TPrintPreview preview(&MakeForm());
+    ShowForm();
+    QAction* print = Act("MenuPrint");
     ASSERT_TRUE(print->isEnabled()) << "a PDF file can always be printed to";
     // The level shown: a macro part opened in place.
-    TTestCircuit onCanvas(form.CircuitCanvas->CurrentMacro);
+    TTestCircuit onCanvas(canvas->CurrentMacro);
     TMacro* part = onCanvas.AddInverterMacro(300, 300);
-    form.CircuitCanvas->EditMacro(part);
+    canvas->EditMacro(part);
     print->trigger();
     EXPECT_EQ(preview.PrintMacro, part);
     EXPECT_FALSE(RenderPdf(pdfPath).isNull());
 
-    form.findChild<QAction*>("MenuPrintPreview")->trigger();
+    Act("MenuPrintPreview")->trigger();
     EXPECT_TRUE(preview.isVisible());
     // The sheet is a page of 30 screen pixels per inch.
     EXPECT_NEAR(preview.PanelPage->width(), preview.Printer().width() / 10, 1);

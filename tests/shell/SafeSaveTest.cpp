@@ -1,28 +1,22 @@
 // Every command of the editor that writes a file, driven as a user drives it, on a disk that fills
 // up: the command says which file and why, the old file stays as it was, and nothing is left beside
 // it. The full disk is a file size limit, which also holds for root.
+#include "GuiFixture.h"
 #include "TestSupport.h"
 
-#include "canvas/DigitalDrawing.h"
-#include "canvas/DigitalHandles.h"
-#include "canvas/UserDialogs.h"
 #include "devices/MemoryDevice.h"
 #include "devices/ui/AnalyserForm.h"
 #include "devices/ui/EditContentsDialog.h"
 #include "shell/DeviceMenu.h"
 #include "shell/ExportImageDialog.h"
-#include "shell/MainForm.h"
 #include "template_editor/TemplateForm.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
-#include <QSettings>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -31,98 +25,59 @@
 
 namespace {
 
-QByteArray Contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+const QString kReplace = QStringLiteral("Do you want to replace it?");
 
-class SafeSaveGui : public ::testing::Test {
+class SafeSaveGui : public TGuiTest {
 protected:
     void SetUp() override {
-        QSettings().clear();
-        TUserDialogs::MessageHook = [this](TUserDialogs::TKind, const QString& text,
-                                           QMessageBox::StandardButtons) {
-            // Old files are replaced; changes in the template editor are not saved on closing.
-            if (text.endsWith(QLatin1String("Do you want to replace it?")))
-                return QMessageBox::Yes;
-            messages << text;
-            return QMessageBox::No;
+        TGuiTest::SetUp();
+        // Old files are replaced; changes in the template editor are not saved on closing.
+        Reply = [](const QString& text) {
+            return text.endsWith(kReplace) ? QMessageBox::Yes : QMessageBox::No;
         };
-        TUserDialogs::FileHook = [this](bool, const TUserDialogs::TFileRequest&) { return FileAnswer; };
-        TUserDialogs::DialogHook = [this](QDialog* dialog) {
-            if (dialog == image) {
-                image->show();
-                EXPECT_TRUE(QTest::qWaitForWindowExposed(image));
-                image->EditFileName->clear();
-                QTest::keyClicks(image->EditFileName, FileAnswer);
-                QTest::mouseClick(image->findChild<QPushButton*>(QStringLiteral("ButtonOk")), Qt::LeftButton);
-                const bool accepted = image->result() == QDialog::Accepted;
-                image->hide();
-                return accepted;
-            }
-            if (dialog != editor)
-                return true;
+        Dialog = [this](QDialog* dialog) {
+            if (dialog == image)
+                return RunShown(image, [&] {
+                    image->EditFileName->clear();
+                    QTest::keyClicks(image->EditFileName, FileAnswer);
+                    ClickControl(image, "ButtonOk");
+                });
             // The template editor is modal: the session runs while it is shown.
-            editor->show();
-            QApplication::setActiveWindow(editor);
-            EXPECT_TRUE(QTest::qWaitForWindowActive(editor));
-            if (Session)
-                Session();
-            editor->findChild<QAction*>(QStringLiteral("MenuClose"))->trigger();
+            if (dialog == editor)
+                RunShown(editor, [&] {
+                    if (Session)
+                        Session();
+                    Action(editor, "MenuClose")->trigger();
+                });
             return true;
         };
-        TDeviceMenu::PopupHook = [this](QMenu* opened) { popped = opened; };
-        form = std::make_unique<TMainForm>();
+        MakeForm();
         history = new TAnalyserForm(form.get());
         contents = new TEditContentsDialog(form.get());
         editor = new TTemplateForm(form.get());
         image = new TExportImageDialog(form.get());
-        form->show();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-        canvas = form->CircuitCanvas;
+        ShowForm();
     }
-    void TearDown() override {
-        form.reset();
-        TUserDialogs::MessageHook = nullptr;
-        TUserDialogs::FileHook = nullptr;
-        TUserDialogs::DialogHook = nullptr;
-        TDeviceMenu::PopupHook = nullptr;
-        QSettings().clear();
+    // What the commands told the user, the questions whether to replace a file left out.
+    QStringList Complaints() const {
+        QStringList complaints;
+        for (const QString& message : messages)
+            if (!message.endsWith(kReplace))
+                complaints << message;
+        return complaints;
     }
 
-    QAction* FormAct(const char* name) const {
-        return form->findChild<QAction*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
-    }
-    // A right click on an object opens its menu, as the window system delivers it.
-    void RightClick(TGraphicObject* object) {
-        const QPoint p = object->RoundedCentre();
-        QWidget* child = canvas->childAt(p);
-        QWidget* target = child && child->isVisible() ? child : canvas;
-        const QPoint local = target->mapFrom(canvas, p);
-        QTest::mouseClick(target, Qt::RightButton, {}, local);
-        QContextMenuEvent request(QContextMenuEvent::Mouse, local, target->mapToGlobal(local));
-        QCoreApplication::sendEvent(target, &request);
-        ASSERT_NE(popped, nullptr);
-    }
-
-    std::unique_ptr<TMainForm> form;
-    TDigitalDrawing* canvas = nullptr;
     TAnalyserForm* history = nullptr;
     TEditContentsDialog* contents = nullptr;
     TTemplateForm* editor = nullptr;
     TExportImageDialog* image = nullptr;
-    QMenu* popped = nullptr;
     std::function<void()> Session;
-    QString FileAnswer;
-    QStringList messages;
-    QTemporaryDir dir;
 };
 
 } // namespace
 
 TEST_F(SafeSaveGui, EveryFileCommandKeepsTheOldFileOnAFullDisk) {
-    ASSERT_TRUE(canvas->LoadFromFile(QStringLiteral(TESSIVAR_TEST_DATA "/../../examples/counter.tvm")));
+    ASSERT_TRUE(canvas->LoadFromFile(testsupport::ExamplePath("counter.tvm")));
     emit form->HistoryDevicesChanged();
     TMemoryDevice* rom = nullptr;
     for (int i = 0; i < canvas->CurrentMacro->Devices->ChildCount() && !rom; ++i)
@@ -131,10 +86,10 @@ TEST_F(SafeSaveGui, EveryFileCommandKeepsTheOldFileOnAFullDisk) {
     RightClick(rom);
     form->DeviceMenu->PopEditMemory->trigger();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(contents));
-    FormAct("ToolsLogicHistory")->trigger();
+    Act("ToolsLogicHistory")->trigger();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(history));
     for (int i = 0; i < 4; ++i)
-        FormAct("SpeedStep")->trigger();
+        Act("SpeedStep")->trigger();
 
     struct TCommand {
         const char* File;
@@ -152,16 +107,16 @@ TEST_F(SafeSaveGui, EveryFileCommandKeepsTheOldFileOnAFullDisk) {
          [&] {
              Session = [&] { editor->findChild<QAction*>(QStringLiteral("MenuSaveTemplate"))->trigger(); };
              form->MenuToolsClick();
-             FormAct("ToolsTemplateEditor")->trigger();
+             Act("ToolsTemplateEditor")->trigger();
              Session = nullptr;
          }},
         {"contents.map", [&] { contents->MenuSave->trigger(); }},
         {"history.vcd", [&] { history->MenuExportVcd->trigger(); }},
         {"history.png", [&] { history->MenuExportPicture->trigger(); }},
         {"history.svg", [&] { history->MenuExportPicture->trigger(); }},
-        {"image.png", [&] { form->findChild<QAction*>(QStringLiteral("MenuExportImage"))->trigger(); }},
-        {"image.svg", [&] { form->findChild<QAction*>(QStringLiteral("MenuExportImage"))->trigger(); }},
-        {"image.pdf", [&] { form->findChild<QAction*>(QStringLiteral("MenuExportImage"))->trigger(); }},
+        {"image.png", [&] { Act("MenuExportImage")->trigger(); }},
+        {"image.svg", [&] { Act("MenuExportImage")->trigger(); }},
+        {"image.pdf", [&] { Act("MenuExportImage")->trigger(); }},
     };
     const QByteArray old = "old";
     const QString tooLarge = QString::fromLocal8Bit(std::strerror(EFBIG));
@@ -170,23 +125,20 @@ TEST_F(SafeSaveGui, EveryFileCommandKeepsTheOldFileOnAFullDisk) {
         SCOPED_TRACE(command.File);
         FileAnswer = dir.filePath(QString::fromLatin1(command.File));
         files << QString::fromLatin1(command.File);
-        QFile file(FileAnswer);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(old);
-        file.close();
+        testsupport::WriteFile(FileAnswer, old);
         messages.clear();
         {
             testsupport::TFileSizeLimit limit(static_cast<rlim_t>(old.size()));
             command.Run();
         }
-        const QStringList named = messages.filter(FileAnswer);
+        const QStringList named = Complaints().filter(FileAnswer);
         EXPECT_TRUE(named.size() == 1 && named[0].contains(tooLarge)) << messages.join('\n').toStdString();
-        EXPECT_EQ(Contents(FileAnswer), old);
+        EXPECT_EQ(testsupport::ReadFile(FileAnswer), old);
 
         messages.clear();
         command.Run();
-        EXPECT_TRUE(messages.filter(FileAnswer).isEmpty()) << messages.join('\n').toStdString();
-        EXPECT_GT(Contents(FileAnswer).size(), old.size()) << "saved once the disk has room";
+        EXPECT_TRUE(Complaints().filter(FileAnswer).isEmpty()) << messages.join('\n').toStdString();
+        EXPECT_GT(testsupport::ReadFile(FileAnswer).size(), old.size()) << "saved once the disk has room";
     }
     files.sort();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name), files)

@@ -1,16 +1,12 @@
+#include "GuiFixture.h"
 #include "TestSupport.h"
 
-#include "canvas/DigitalDrawing.h"
-#include "canvas/DigitalHandles.h"
-#include "canvas/UserDialogs.h"
 #include "devices/Interactive.h"
 #include "devices/OutputDevice.h"
 #include "model/Gates.h"
-#include "shell/MainForm.h"
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QFile>
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -23,76 +19,19 @@ namespace {
 
 // A shown main window driven by mouse and key events. Points are given in circuit coordinates and
 // sent to the widget pixel that shows them at the current zoom.
-class ZoomTest : public ::testing::Test {
+class ZoomTest : public TGuiTest {
 protected:
     void SetUp() override {
-        QSettings().clear();
-        TUserDialogs::MessageHook = [this](TUserDialogs::TKind, const QString& text,
-                                           QMessageBox::StandardButtons) {
-            messages << text;
-            return QMessageBox::No;
-        };
-        TUserDialogs::FileHook = [this](bool, const TUserDialogs::TFileRequest&) { return FileAnswer; };
+        TGuiTest::SetUp();
+        Answer = QMessageBox::No;
         Open();
     }
-    void TearDown() override {
-        form.reset();
-        TUserDialogs::MessageHook = nullptr;
-        TUserDialogs::FileHook = nullptr;
-        QSettings().clear();
-    }
     void Open() {
-        form = std::make_unique<TMainForm>();
-        form->resize(800, 600);
-        form->show();
-        form->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
-        canvas = form->CircuitCanvas;
+        form.reset();
+        ShowForm({800, 600});
     }
 
-    QAction* Act(const char* name) {
-        QAction* action = form->findChild<QAction*>(QString::fromLatin1(name));
-        EXPECT_NE(action, nullptr) << name;
-        return action;
-    }
     QPoint Shown(QPoint p) const { return canvas->View().ToWidget(p); }
-    // The widget a press at a circuit point reaches (the overlay when it lies there) and where.
-    QWidget* At(QPoint p, QPoint& local) const {
-        const QPoint w = Shown(p);
-        QWidget* child = canvas->childAt(w);
-        QWidget* target = child && child->isVisible() ? child : canvas;
-        local = target->mapFrom(canvas, w);
-        return target;
-    }
-    void Click(QPoint p) {
-        QPoint local;
-        QWidget* target = At(p, local);
-        QTest::mouseClick(target, Qt::LeftButton, {}, local);
-    }
-    void Drag(QPoint from, QPoint to) {
-        QPoint local;
-        QWidget* target = At(from, local);
-        QTest::mousePress(target, Qt::LeftButton, {}, local);
-        for (int i = 1; i <= 4; ++i)
-            QTest::mouseMove(target, target->mapFrom(canvas, Shown(from + (to - from) * i / 4)));
-        QTest::mouseRelease(target, Qt::LeftButton, {}, target->mapFrom(canvas, Shown(to)));
-    }
-    template <class T> T* Place(const char* button, QPoint at) {
-        Act(button)->trigger();
-        Click(at);
-        auto* part = KindCast<T>(canvas->Handles->Selected());
-        EXPECT_NE(part, nullptr) << button;
-        return part;
-    }
-    void Wire(std::initializer_list<QPoint> points) {
-        if (!canvas->WiringMode)
-            Act("SpeedWireTool")->trigger();
-        for (QPoint p : points)
-            Click(p);
-    }
-    void Key(int key, Qt::KeyboardModifiers keys = {}) {
-        QTest::keyClick(canvas, static_cast<Qt::Key>(key), keys);
-    }
     QString ZoomShown() const { return form->findChild<QLabel*>("ZoomLabel")->text(); }
     // The circuit point under a point of the scroll box's viewport.
     QPoint UnderViewport(QPoint p) const {
@@ -107,12 +46,6 @@ protected:
                     return true;
         return false;
     }
-
-    std::unique_ptr<TMainForm> form;
-    TDigitalDrawing* canvas = nullptr;
-    QString FileAnswer;
-    QStringList messages;
-    QTemporaryDir dir;
 };
 
 // A half adder built, wired with joints, moved as a group and run with the mouse at 50, 100 and 200
@@ -162,12 +95,8 @@ TEST_F(ZoomTest, SameClicksMakeTheSameCircuitAtEveryZoom) {
         EXPECT_EQ(a->RoundedCentre() - before, QPoint(50, 30));
         EXPECT_EQ(sum->Pin(0)->Wire->LastVertex(), sum->Pin(0)->RoundedCentre());
 
-        FileAnswer = dir.filePath(QStringLiteral("adder%1.tvm").arg(zoom.Percent));
-        canvas->FileName.clear();
-        Act("SpeedSave")->trigger();
-        QFile saved(FileAnswer);
-        ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-        const QByteArray bytes = saved.readAll();
+        const QByteArray bytes = SaveBytes(QStringLiteral("adder%1.tvm").arg(zoom.Percent));
+        ASSERT_FALSE(bytes.isEmpty());
         if (reference.isEmpty())
             reference = bytes;
         EXPECT_EQ(bytes, reference) << "the zoom is not stored and changes no coordinate";

@@ -1,9 +1,7 @@
+#include "GuiFixture.h"
 #include "TestCircuit.h"
 #include "TestSupport.h"
 
-#include "canvas/DigitalDrawing.h"
-#include "canvas/DigitalHandles.h"
-#include "canvas/UserDialogs.h"
 #include "devices/Interactive.h"
 #include "devices/OutputDevice.h"
 #include "drawing/GraphicText.h"
@@ -11,14 +9,11 @@
 #include "model/Gates.h"
 #include "model/TagDevice.h"
 #include "shell/EditTextDialog.h"
-#include "shell/MainForm.h"
 #include "template_editor/TemplateForm.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QSettings>
 #include <QStatusBar>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -31,77 +26,32 @@ namespace {
 // The main window with the template editor, both driven through mouse and key events. The editor
 // is modal: opening it runs Session while it is shown, as the user would between opening and
 // closing it.
-class TemplateEditorTest : public ::testing::Test {
+class TemplateEditorTest : public TGuiTest {
 protected:
     void SetUp() override {
-        QSettings().clear();
-        TUserDialogs::MessageHook = [this](TUserDialogs::TKind, const QString& text,
-                                           QMessageBox::StandardButtons) {
-            messages << text;
-            return Answer;
-        };
-        TUserDialogs::FileHook = [this](bool, const TUserDialogs::TFileRequest& request) {
-            requests << request.Title;
-            offered = request.Places;
-            return FileAnswer;
-        };
-        TUserDialogs::DialogHook = [this](QDialog* dialog) {
-            if (dialog != editor)
-                return true;
-            editor->show();
-            // The offscreen platform may think the editor's window still active from the last
-            // showing; the application must agree, or the window's shortcuts stay deaf.
-            QApplication::setActiveWindow(editor);
-            EXPECT_TRUE(QTest::qWaitForWindowActive(editor));
-            if (Session)
-                Session();
-            Act("MenuClose")->trigger();
+        TGuiTest::SetUp();
+        Dialog = [this](QDialog* dialog) {
+            if (dialog == editor)
+                RunShown(editor, [&] {
+                    if (Session)
+                        Session();
+                    Act("MenuClose")->trigger();
+                });
             return true;
         };
-        form = std::make_unique<TMainForm>();
+        MakeForm();
         editText = new TEditTextDialog(form.get());
         editor = new TTemplateForm(form.get());
-        form->show();
-        form->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
-        canvas = form->CircuitCanvas;
+        ShowForm();
         drawing = editor->EditCanvas;
     }
-    void TearDown() override {
-        form.reset();
-        TUserDialogs::MessageHook = nullptr;
-        TUserDialogs::FileHook = nullptr;
-        TUserDialogs::DialogHook = nullptr;
-        QSettings().clear();
-    }
 
+    // The editor's action of that name, else the main window's.
     QAction* Act(const char* name) {
         auto* action = editor->findChild<QAction*>(QString::fromLatin1(name));
-        if (!action)
-            action = form->findChild<QAction*>(QString::fromLatin1(name));
-        EXPECT_NE(action, nullptr) << name;
-        return action;
+        return action ? action : TGuiTest::Act(name);
     }
-    // Presses on the widget a user's press at a point of that canvas reaches: its selection overlay
-    // when it lies there.
-    static QWidget* At(TDigitalDrawing* on, QPoint p, QPoint& local) {
-        QWidget* child = on->childAt(p);
-        QWidget* target = child && child->isVisible() ? child : on;
-        local = target->mapFrom(on, p);
-        return target;
-    }
-    static void Click(TDigitalDrawing* on, QPoint p, Qt::KeyboardModifiers keys = {}) {
-        QPoint local;
-        QTest::mouseClick(At(on, p, local), Qt::LeftButton, keys, local);
-    }
-    void Click(QPoint p, Qt::KeyboardModifiers keys = {}) { Click(drawing, p, keys); }
-    void DoubleClick(QPoint p) {
-        QPoint local;
-        QWidget* target = At(drawing, p, local);
-        QTest::mouseClick(target, Qt::LeftButton, {}, local);
-        QTest::mouseDClick(target, Qt::LeftButton, {}, local);
-        QTest::mouseRelease(target, Qt::LeftButton, {}, local);
-    }
+    void ClickEditor(QPoint p, Qt::KeyboardModifiers keys = {}) { Click(drawing, p, Qt::LeftButton, keys); }
     // Opens the editor on the main circuit with the given object selected there.
     void EditTemplate(TGraphicObject* selected, std::function<void()> session) {
         canvas->Handles->SelectObject(selected);
@@ -111,37 +61,17 @@ protected:
             session();
         };
         form->MenuToolsClick(); // the Tools menu opens
-        form->findChild<QAction*>(QStringLiteral("ToolsTemplateEditor"))->trigger();
+        TGuiTest::Act("ToolsTemplateEditor")->trigger();
         Session = nullptr;
         EXPECT_TRUE(ran) << "the editor was shown";
-    }
-    template <class T> T* Place(const char* button, QPoint at) {
-        form->findChild<QAction*>(QString::fromLatin1(button))->trigger();
-        Click(canvas, at);
-        return KindCast<T>(canvas->Handles->Selected());
-    }
-    void Wire(QPoint from, QPoint to) {
-        QAction* tool = form->findChild<QAction*>(QStringLiteral("SpeedWireTool"));
-        if (!canvas->WiringMode)
-            tool->trigger();
-        Click(canvas, from);
-        Click(canvas, to);
     }
     TMacro* Root() const { return canvas->CurrentMacro; }
     TMacroPin* OutlinePin(int index) const { return KindCast<TMacroPin>(Root()->Pin(index)); }
 
-    std::unique_ptr<TMainForm> form;
     TEditTextDialog* editText = nullptr;
     TTemplateForm* editor = nullptr;
-    TDigitalDrawing* canvas = nullptr;
     TDigitalDrawing* drawing = nullptr;
     std::function<void()> Session;
-    QString FileAnswer;
-    QMessageBox::StandardButton Answer = QMessageBox::Yes;
-    QStringList messages;
-    QStringList requests;
-    QStringList offered; // the places the last file dialog offered
-    QTemporaryDir dir;
 };
 
 // An inverter circuit gets its outline entirely through the editor's mouse tools, is saved, placed
@@ -151,9 +81,9 @@ TEST_F(TemplateEditorTest, OutlineDrawnWithTheMouseMakesAWorkingPart) {
     auto* gate = Place<TNotGate>("SpeedNOTGate", {200, 200});
     auto* out = Place<TTagDevice>("SpeedTag", {300, 200});
     ASSERT_TRUE(in && gate && out);
-    Wire(in->GetPin()->RoundedCentre(), gate->Pin(1)->RoundedCentre());
-    Wire(gate->Pin(0)->RoundedCentre(), out->GetPin()->RoundedCentre());
-    form->findChild<QAction*>(QStringLiteral("SpeedPointer"))->trigger();
+    Wire({in->GetPin()->RoundedCentre(), gate->Pin(1)->RoundedCentre()});
+    Wire({gate->Pin(0)->RoundedCentre(), out->GetPin()->RoundedCentre()});
+    TGuiTest::Act("SpeedPointer")->trigger();
     ASSERT_EQ(in->Direction, TTagDirection::Input);
     ASSERT_EQ(out->Direction, TTagDirection::Output);
     const int shapesBefore = Root()->ChildCount();
@@ -171,8 +101,8 @@ TEST_F(TemplateEditorTest, OutlineDrawnWithTheMouseMakesAWorkingPart) {
                                   c + QPoint(-30, 30)};
         Act("SpeedPolygon")->trigger();
         for (QPoint corner : corners)
-            Click(corner);
-        Click(corners[0] + QPoint(-2, 1));
+            ClickEditor(corner);
+        ClickEditor(corners[0] + QPoint(-2, 1));
         ASSERT_EQ(Root()->ChildCount(), 1);
         auto* square = KindCast<TPolygon>(Root()->Child(0));
         ASSERT_NE(square, nullptr);
@@ -181,21 +111,21 @@ TEST_F(TemplateEditorTest, OutlineDrawnWithTheMouseMakesAWorkingPart) {
         EXPECT_TRUE(Act("SpeedSelector")->isChecked()) << "finishing a shape returns to the selector";
         // ...a polyline ended by a double click, and a circle exactly where it was clicked.
         Act("SpeedPolyline")->trigger();
-        Click(c + QPoint(-20, 0));
-        DoubleClick(c + QPoint(0, -20));
+        ClickEditor(c + QPoint(-20, 0));
+        DoubleClick(drawing, c + QPoint(0, -20));
         ASSERT_EQ(Root()->ChildCount(), 2);
         auto* line = KindCast<TPolyline>(Root()->Child(1));
         ASSERT_NE(line, nullptr);
         EXPECT_EQ(line->LastVertex(), c + QPoint(0, -20));
         Act("SpeedCircle")->trigger();
-        Click(c + QPoint(-11, 13));
+        ClickEditor(c + QPoint(-11, 13));
         ASSERT_EQ(Root()->ChildCount(), 3);
         EXPECT_EQ(Root()->Child(2)->RoundedCentre(), c + QPoint(-11, 13));
 
         // A pin on the left side, linked to the input tag.
         Act("SpeedPin")->trigger();
         inPin = c + QPoint(-35, 0);
-        Click(inPin);
+        ClickEditor(inPin);
         ASSERT_EQ(Root()->PinCount(), 1);
         EXPECT_EQ(drawing->Handles->Selected(), OutlinePin(0));
         EXPECT_EQ(editor->StatusBar->currentMessage(), "Pin 1 Selected");
@@ -226,34 +156,32 @@ TEST_F(TemplateEditorTest, OutlineDrawnWithTheMouseMakesAWorkingPart) {
         // Control keeps the pin tool for a second pin, which is then deleted with the Delete key.
         Act("SpeedPin")->trigger();
         outPin = c + QPoint(35, 0);
-        Click(outPin, Qt::ControlModifier);
-        Click(c + QPoint(0, 45), Qt::ControlModifier);
+        ClickEditor(outPin, Qt::ControlModifier);
+        ClickEditor(c + QPoint(0, 45), Qt::ControlModifier);
         EXPECT_TRUE(Act("SpeedPin")->isChecked());
         ASSERT_EQ(Root()->PinCount(), 3);
         Act("SpeedSelector")->trigger();
-        Click(c + QPoint(0, 45));
+        ClickEditor(c + QPoint(0, 45));
         QTest::keyClick(drawing, Qt::Key_Delete);
         ASSERT_EQ(messages.size(), 1);
         EXPECT_EQ(messages.takeLast(), "Are you sure you want to delete this object?");
         ASSERT_EQ(Root()->PinCount(), 2);
-        Click(outPin);
+        ClickEditor(outPin);
         Act("PopAssociate")->trigger();
         EXPECT_EQ(OutlinePin(1)->Kind, TPinKind::Output);
         FileAnswer = templatePath;
         Act("MenuSaveTemplate")->trigger();
         EXPECT_FALSE(drawing->Modified);
     });
-    EXPECT_EQ(requests.takeLast(), "Save Template");
+    EXPECT_EQ(fileRequests.takeLast().Request.Title, "Save Template");
     EXPECT_EQ(out->GetPinNumber(), 2);
     EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
     EXPECT_NE(Root()->ChildCount(), shapesBefore);
 
     // Saved, then placed as a part of a new circuit: the outline and the pins are where they were
     // drawn, relative to each other.
-    FileAnswer = dir.filePath("inverter.tvm");
-    canvas->FileName.clear();
-    form->findChild<QAction*>(QStringLiteral("SpeedSave"))->trigger();
-    form->findChild<QAction*>(QStringLiteral("SpeedNew"))->trigger();
+    SaveBytes("inverter.tvm");
+    TGuiTest::Act("SpeedNew")->trigger();
     ASSERT_TRUE(canvas->InsertFile(FileAnswer, 400, 300, false));
     auto* part = KindCast<TMacro>(Root()->Devices->Child(0));
     ASSERT_NE(part, nullptr);
@@ -267,14 +195,14 @@ TEST_F(TemplateEditorTest, OutlineDrawnWithTheMouseMakesAWorkingPart) {
     auto* input = Place<TInteractiveInput>("SpeedPresetSwitch", {250, 300});
     auto* led = Place<TLEDDevice>("SpeedLED", {600, 300});
     ASSERT_TRUE(input && led);
-    Wire(input->Pin(0)->RoundedCentre(), part->Pin(0)->RoundedCentre());
-    Wire(part->Pin(1)->RoundedCentre(), led->Pin(0)->RoundedCentre());
+    Wire({input->Pin(0)->RoundedCentre(), part->Pin(0)->RoundedCentre()});
+    Wire({part->Pin(1)->RoundedCentre(), led->Pin(0)->RoundedCentre()});
     ASSERT_EQ(Root()->Wires->ChildCount(), 2);
-    form->findChild<QAction*>(QStringLiteral("SpeedInteraction"))->trigger();
-    QTest::keyClick(canvas, Qt::Key_F12);
+    TGuiTest::Act("SpeedInteraction")->trigger();
+    Key(Qt::Key_F12);
     EXPECT_EQ(led->LastLevel & 1, 1) << "low in, high out";
-    Click(canvas, input->RoundedCentre());
-    QTest::keyClick(canvas, Qt::Key_F12);
+    Click(input->RoundedCentre());
+    Key(Qt::Key_F12);
     EXPECT_EQ(led->LastLevel & 1, 0) << "high in, low out";
 
     // The template file holds the same outline with free pins.
@@ -310,7 +238,7 @@ TEST_F(TemplateEditorTest, LinksFollowThePinsAndBadTemplatesChangeNothing) {
         EXPECT_EQ(OutlinePin(0)->Brush.Colour, TTemplateForm::kCurrentTagPinColour);
         EXPECT_EQ(OutlinePin(1)->Brush.Colour, TTemplateForm::kLinkedPinColour);
         EXPECT_EQ(OutlinePin(2)->Brush.Colour, TTemplateForm::kLinkedPinColour);
-        Click(OutlinePin(1)->RoundedCentre());
+        ClickEditor(OutlinePin(1)->RoundedCentre());
         EXPECT_FALSE(Act("PopAssociate")->isEnabled()) << "pin 2 belongs to another tag";
 
         // Everything copied and pasted: the pasted pins lie 20 pixels off and belong to no tag.
@@ -331,7 +259,7 @@ TEST_F(TemplateEditorTest, LinksFollowThePinsAndBadTemplatesChangeNothing) {
         ASSERT_EQ(Root()->PinCount(), 3);
 
         // Pin 2 goes: its tag loses its number now, the others are numbered again on closing.
-        Click(OutlinePin(1)->RoundedCentre());
+        ClickEditor(OutlinePin(1)->RoundedCentre());
         QTest::keyClick(drawing, Qt::Key_Delete);
         ASSERT_EQ(Root()->PinCount(), 2);
         EXPECT_EQ(messages.takeLast(), "Are you sure you want to delete this object?");
@@ -355,10 +283,10 @@ TEST_F(TemplateEditorTest, LinksFollowThePinsAndBadTemplatesChangeNothing) {
         EXPECT_EQ(Root()->PinCount(), 2);
         EXPECT_EQ(tag(0)->MacroPin->Partner, OutlinePin(0));
     });
-    EXPECT_EQ(requests.takeFirst(), "Open Template");
+    EXPECT_EQ(fileRequests.takeFirst().Request.Title, "Open Template");
     EXPECT_EQ(numbers(), (std::vector<int>{1, -1, 2}));
     form->MenuEditClick();
-    form->findChild<QAction*>(QStringLiteral("MenuUndo"))->trigger();
+    TGuiTest::Act("MenuUndo")->trigger();
     ASSERT_EQ(Root()->PinCount(), 3);
     EXPECT_EQ(numbers(), (std::vector<int>{1, 2, 3}));
 
@@ -405,7 +333,7 @@ TEST_F(TemplateEditorTest, LinksFollowThePinsAndBadTemplatesChangeNothing) {
         }
         EXPECT_EQ(numbers(), (std::vector<int>{-1, -1, -1}));
         EXPECT_EQ(tag(0)->MacroPin->Partner, nullptr);
-        Click(OutlinePin(4)->RoundedCentre());
+        ClickEditor(OutlinePin(4)->RoundedCentre());
         Act("PopAssociate")->trigger();
     });
     EXPECT_EQ(numbers(), (std::vector<int>{-1, -1, 5}));
@@ -417,15 +345,16 @@ TEST_F(TemplateEditorTest, LinksFollowThePinsAndBadTemplatesChangeNothing) {
         FileAnswer = QDir(editor->ShippedFolder()).filePath("DIP 14.tvt");
         Answer = QMessageBox::No;
         Act("MenuOpenTemplate")->trigger();
-        EXPECT_EQ(offered, (QStringList{editor->UserFolder(), editor->ShippedFolder()}));
+        EXPECT_EQ(fileRequests.last().Request.Places,
+                  (QStringList{editor->UserFolder(), editor->ShippedFolder()}));
         EXPECT_EQ(Root()->PinCount(), 14);
         Act("SpeedCircle")->trigger();
-        Click(drawing->rect().topLeft() + QPoint(20, 20));
+        ClickEditor(drawing->rect().topLeft() + QPoint(20, 20));
     });
     // A drawing left unsaved belongs to this circuit: a new circuit has nothing to ask about.
     EXPECT_TRUE(drawing->Modified);
     Answer = QMessageBox::No;
-    form->findChild<QAction*>(QStringLiteral("SpeedNew"))->trigger();
+    TGuiTest::Act("SpeedNew")->trigger();
     EXPECT_FALSE(drawing->Modified);
 }
 

@@ -1,11 +1,10 @@
+#include "GuiFixture.h"
 #include "TestSupport.h"
 
-#include "canvas/UserDialogs.h"
 #include "devices/MemoryDevice.h"
 #include "devices/ui/EditContentsDialog.h"
 #include "devices/ui/EditSequenceDialog.h"
 
-#include <QFile>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTableView>
@@ -73,20 +72,12 @@ TEST(EditSequenceDialog, EntryRefusesWhatIsNotADigitOfTheMode) {
 }
 
 // The contents window on a memory of its own, driven through its grid and menus.
-class EditContentsDialogTest : public ::testing::Test {
+class EditContentsDialogTest : public TGuiTest {
 protected:
     void SetUp() override {
-        TUserDialogs::MessageHook = [this](TUserDialogs::TKind, const QString& text,
-                                           QMessageBox::StandardButtons) {
-            messages << text;
-            return QMessageBox::Yes;
-        };
-        TUserDialogs::FileHook = [this](bool, const TUserDialogs::TFileRequest&) { return path; };
+        TGuiTest::SetUp();
+        FileAnswer = Path("memory.map");
         dialog.OnEdited = [this](const QString& name) { edits << name; };
-    }
-    void TearDown() override {
-        TUserDialogs::MessageHook = nullptr;
-        TUserDialogs::FileHook = nullptr;
     }
     void Show(TMemoryDevice& memory) {
         dialog.ShowMemory(&memory);
@@ -101,16 +92,9 @@ protected:
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
         return grid->viewport()->findChild<QLineEdit*>(QStringLiteral("WordEditor"));
     }
-    void WriteFile(const QByteArray& bytes) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
+    void WriteFile(const QByteArray& bytes) { testsupport::WriteFile(FileAnswer, bytes); }
 
     TEditContentsDialog dialog;
-    QTemporaryDir dir;
-    QString path = dir.filePath("memory.map");
-    QStringList messages;
     QStringList edits;
 };
 
@@ -159,10 +143,7 @@ TEST_F(EditContentsDialogTest, MapFilesRoundTripAndBadOnesChangeNothing) {
     memory.SetWord(1, 0xBEEF);
     Show(memory);
     dialog.MenuSave->trigger();
-    QFile saved(path);
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    const QByteArray bytes = saved.readAll();
-    saved.close();
+    const QByteArray bytes = testsupport::ReadFile(FileAnswer);
     EXPECT_EQ(bytes.size(), 8 + 4 * 256);
     EXPECT_EQ(bytes.left(8), testsupport::Bytes({0xCD, 0xAB, 0, 0, 0, 1, 0, 0}));
 
