@@ -55,11 +55,12 @@ TCompiledGate TCompiledGate::Of(TDevice* device, const TLevelSlots* kept) {
     compiled.Gate = gate;
     compiled.Net = net;
     compiled.Sole = net && net->SoleWriter == output;
+    compiled.Repeats = !net || (compiled.Sole && !gate->InOtherOrder);
     compiled.Output = output->Slot();
     compiled.Count = static_cast<uint8_t>(gate->PinCount() - 1);
     for (int i = 0; i < compiled.Count; ++i)
         compiled.Inputs[static_cast<size_t>(i)] = gate->Pin(i + 1)->Slot();
-    compiled.Invert = static_cast<uint8_t>(gate->Invert);
+    compiled.Invert = gate->Invert != 0;
     compiled.Combine = gate->Combine;
     return compiled;
 }

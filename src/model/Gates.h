@@ -45,6 +45,9 @@ public:
     int32_t InputCount = 0;
     const TCombine Combine;
     const int32_t Invert;
+    // The order of another level calculates this gate too (it drives through a tag there); once
+    // set, it stays.
+    bool InOtherOrder = false;
 
 protected:
     int RequiredPinCount() const override { return InputCount + 1; }
@@ -69,14 +72,21 @@ struct TCompiledGate {
     std::array<uint32_t, 4> Inputs{}; // the slots of the inputs
     uint32_t Output = 0;              // the slot of the output
     uint8_t Count = 0;
-    uint8_t Invert = 0;
     TGateDevice::TCombine Combine = TGateDevice::TCombine::All;
-    bool Sole = false; // the output is the one pin that floods Net
+    bool Invert : 1 = false;
+    bool Sole : 1 = false; // the output is the one pin that floods Net
+    // Driving the output with what it already holds, after this gate drove it in this step,
+    // changes nothing anyone can see: the output floods no net, or a net no other pin floods and
+    // that only this level's passes drive (once each), so the net holds that level and driver
+    // and its flood would be skipped as a repeat.
+    bool Repeats : 1 = false;
 
     // The gate's Calculate, on the slots of its level: true when a level changed.
     bool Calculate(int32_t* levels, TDevice** drivers) const {
         const int32_t level = TGateDevice::Evaluate(
             Combine, Invert, Count, [&](int i) { return levels[Inputs[static_cast<size_t>(i)]]; });
+        if (Repeats && levels[Output] == level && drivers[Output] == Gate)
+            return false;
         drivers[Output] = Gate;
         bool changed = false;
         if (levels[Output] != level) {

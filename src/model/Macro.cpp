@@ -753,8 +753,14 @@ void TMacro::BuildOrder(TStepState& step, bool refreshInner) {
     if (CalcOrder.size() != eligible) {
         std::unordered_set<const TSerialize*> here(Devices->Children->begin(), Devices->Children->end());
         for (TDevice* device : CalcOrder)
-            if (!here.count(device))
+            if (!here.count(device)) {
                 m_foreign.push_back(device);
+                // Its own level must drive it in full from now on: see TCompiledGate::Repeats.
+                if (auto* gate = KindCast<TGateDevice>(device); gate && !gate->InOtherOrder) {
+                    gate->InOtherOrder = true;
+                    LayoutChanged();
+                }
+            }
     }
     m_quietCost = static_cast<int64_t>(CalcOrder.size()) + 1;
     m_freshCost = 0;

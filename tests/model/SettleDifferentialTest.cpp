@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 #include <random>
 #include <unordered_map>
 
@@ -325,7 +326,12 @@ TEST(SettleDifferential, RandomCircuitsStepLikeThePlainLoop) {
     constexpr int kCircuits = 90;
     constexpr int kSteps = 150;
     int faults = 0;
-    for (uint32_t seed = 1; seed <= kCircuits; ++seed) {
+    // Seeds 1 to 90, and seeds that once told the two apart: 747 has a gate in a part that the
+    // order around the part calculates too.
+    std::vector<uint32_t> seeds(kCircuits);
+    std::iota(seeds.begin(), seeds.end(), 1u);
+    seeds.push_back(747);
+    for (const uint32_t seed : seeds) {
         // A third are logic only, with parts nested up to five levels deep.
         const std::unique_ptr<TMacro> built = TRandomCircuit(seed, seed > 60).Build();
         const QByteArray bytes = WriteCircuitBytes(built.get(), QStringLiteral("random"));
