@@ -115,7 +115,6 @@ public:
     // Moves the level and driver of member into the slot, from wherever they were kept.
     void Keep(TNetMember& member, size_t slot);
     void ForgetDrivers() { std::fill(Drivers.begin(), Drivers.end(), nullptr); }
-    size_t Size() const { return Levels.size(); }
 
     std::vector<int32_t> Levels;
     std::vector<TDevice*> Drivers;
