@@ -27,18 +27,16 @@ void TFlipFlop::Read(TSerializeReader& reader) {
 }
 
 void TFlipFlop::GatherPins() {
-    m_pins.fill(nullptr);
-    const int count = std::min(PinCount(), static_cast<int>(m_pins.size()));
-    for (int i = 0; i < count; ++i)
-        m_pins[static_cast<size_t>(i)] = Pin(i);
-    m_q = {m_pins[kPinQ]};
-    m_qBar = {m_pins[kPinQBar]};
+    m_q = {PinCount() > kPinQ ? Pin(kPinQ) : nullptr};
+    m_qBar = {PinCount() > kPinQBar ? Pin(kPinQBar) : nullptr};
     m_levelsLayout = 0;
 }
 
 void TFlipFlop::GatherLevels() const {
-    for (size_t i = 0; i < m_pins.size(); ++i)
-        m_levels[i] = m_pins[i] ? m_pins[i]->Level.Address() : nullptr;
+    m_levels.fill(nullptr);
+    const int count = std::min(PinCount(), kMaxPins);
+    for (int i = 0; i < count; ++i)
+        m_levels[static_cast<size_t>(i)] = Pin(i)->Level.Address();
     m_levelsLayout = LayoutGeneration();
 }
 

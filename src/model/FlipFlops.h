@@ -41,11 +41,11 @@ protected:
     TGraphicText* AddCaption(const QString& text, float dx, float dy);
 
 private:
-    // The pins in pin order, so a calculation reaches them without walking the pin list.
-    std::array<TPin*, 7> m_pins{};
-    // Where their levels are kept, as of the layout generation m_levelsLayout.
+    static constexpr int kMaxPins = 7;
+    // Where the levels of the pins are kept, in pin order, as of the layout generation
+    // m_levelsLayout: a calculation reads them without touching the pins.
     void GatherLevels() const;
-    mutable std::array<const int32_t*, 7> m_levels{};
+    mutable std::array<const int32_t*, kMaxPins> m_levels{};
     mutable uint64_t m_levelsLayout = 0;
     TDrivenPin m_q;
     TDrivenPin m_qBar;
