@@ -548,10 +548,7 @@ void TDigitalDrawing::Render(const QRegion& region) {
             RenderGrid(painter, r);
 
     painter.setTransform(m_view.PaintTransform(), true);
-    const bool closed = CurrentMacro->Closed;
-    CurrentMacro->Closed = ShowClosed;
-    CurrentMacro->Draw(painter);
-    CurrentMacro->Closed = closed;
+    DrawShown(painter);
     if (NewWire)
         NewWire->Draw(painter);
     if (NewPolygon)
@@ -698,6 +695,13 @@ void TDigitalDrawing::ZoomAbout(int percent, QPoint anchor) {
 void TDigitalDrawing::ZoomStep(bool in) {
     const QSize shown = parentWidget() ? parentWidget()->size() : size();
     ZoomAbout(TViewTransform::NextStep(m_view.Percent(), in), QPoint(shown.width() / 2, shown.height() / 2));
+}
+
+void TDigitalDrawing::DrawShown(QPainter& painter) {
+    const bool closed = CurrentMacro->Closed;
+    CurrentMacro->Closed = ShowClosed;
+    CurrentMacro->Draw(painter);
+    CurrentMacro->Closed = closed;
 }
 
 TRect TDigitalDrawing::ShownBounds() {

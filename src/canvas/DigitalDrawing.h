@@ -214,6 +214,11 @@ public:
     bool Modified = false;
     QString FileName;
 
+    // What the shown level covers as it is painted.
+    TRect ShownBounds();
+    // Draws the shown level as the canvas paints it (open or closed as ShowClosed says).
+    void DrawShown(QPainter& painter);
+
 signals:
     void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     void OnMouseMove(Qt::KeyboardModifiers shift, int x, int y);
@@ -287,8 +292,6 @@ private:
     QRect VisibleWidgetArea() const;
     // The widget pixels that show a rectangle of the circuit.
     QRect WidgetRect(const QRect& rect) const;
-    // What the shown level covers as it is painted.
-    TRect ShownBounds();
     // Zooms so that the circuit point shows at the anchor (a point of the parent).
     void ZoomTo(int percent, QPointF circuitPoint, QPoint anchor);
 

@@ -48,7 +48,8 @@ int OwnDescriptor(const QString& path) {
             continue;
         bool number = false;
         const int fd = path.mid(folder.size()).toInt(&number);
-        if (number && fd >= 0 && ::fcntl(fd, F_GETFL) != -1 && (::fcntl(fd, F_GETFL) & O_ACCMODE) != O_RDONLY)
+        const int flags = number && fd >= 0 ? ::fcntl(fd, F_GETFL) : -1;
+        if (flags != -1 && (flags & O_ACCMODE) != O_RDONLY)
             return fd;
     }
     return -1;

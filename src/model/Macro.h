@@ -68,6 +68,8 @@ public:
     // Gives the wires of this level the colours of their levels, as PaintValues does, without drawing.
     void ColourWires();
 
+    // The six lists in drawing and moving order.
+    std::array<TGraphicList*, 6> DrawOrder() const;
     // The list an object of this class belongs in.
     TGraphicList* ListFor(const TGraphicObject* object) const;
     // Files an object into the list its class belongs in (ownership passes to the macro).
@@ -144,8 +146,6 @@ private:
     // True when they stopped because a pass changed nothing.
     bool RunPasses(TStepState& step, TCalcResult& accumulated);
     void CalculateOutboundTags(TStepState& step, TCalcResult& accumulated);
-    // The six lists in drawing and moving order.
-    std::array<TGraphicList*, 6> DrawOrder() const;
     // The six lists in hit-testing and collecting order.
     std::array<TGraphicList*, 6> HitOrder() const;
 

@@ -108,11 +108,7 @@ void TEditTextDialog::ApplyTo(TGraphicText& text) const {
 
 std::unique_ptr<TGraphicText> TEditTextDialog::NewText() const {
     auto text = std::make_unique<TGraphicText>(EditCaption->text(), Size->value());
-    text->SetItalic(CheckBoxItalic->isChecked());
-    text->SetBold(CheckBoxBold->isChecked());
-    text->SetTextColor(TextColour);
-    text->Overline = CheckBoxOverBar->isChecked();
-    text->UpdateVertices();
+    ApplyTo(*text);
     return text;
 }
 

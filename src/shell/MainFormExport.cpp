@@ -38,11 +38,7 @@ void TMainForm::MenuExportImageClick() {
     for (TGraphicObject* object : selected)
         selectionBounds = UnionRect(selectionBounds, object->GetBounds());
 
-    // The canvas shows the level open; the bounds must be those of what is drawn.
-    const bool closed = level->Closed;
-    level->Closed = CircuitCanvas->ShowClosed;
-    dialog->LevelArea = PictureArea(level->GetBounds());
-    level->Closed = closed;
+    dialog->LevelArea = PictureArea(CircuitCanvas->ShownBounds());
     dialog->SelectionArea = selected.empty() ? QRectF() : PictureArea(selectionBounds);
     if (dialog->FileName.isEmpty())
         dialog->FileName = SuggestedName(CircuitCanvas->FileName, HomeFolder);
@@ -59,15 +55,11 @@ void TMainForm::MenuExportImageClick() {
     const QRectF area = selectionOnly ? dialog->SelectionArea : dialog->LevelArea;
     auto draw = [&](QPainter& painter) {
         if (!selectionOnly) {
-            const bool wasClosed = level->Closed;
-            level->Closed = CircuitCanvas->ShowClosed;
-            level->Draw(painter);
-            level->Closed = wasClosed;
+            CircuitCanvas->DrawShown(painter);
             return;
         }
         // The selected objects in the order the level draws its lists, so what lies on top stays there.
-        for (TGraphicList* list : {level->Devices.get(), level->Tags.get(), level->Wires.get(),
-                                   level->Solders.get(), level->Inputs.get(), level->Outputs.get()})
+        for (TGraphicList* list : level->DrawOrder())
             for (TGraphicObject* child : list->Items())
                 if (std::find(selected.begin(), selected.end(), child) != selected.end())
                     child->Draw(painter);
