@@ -152,7 +152,7 @@ void TMainForm::CreateActions() {
         {&F::m_menuPrint, "MenuPrint", "&Print", nullptr, "Ctrl+P", kNoIcon, false, &F::SpeedPrintClick},
         {nullptr, "MenuPrintPdf", "Print to P&DF...", nullptr, nullptr, kNoIcon, false,
          &F::MenuPrintPdfClick},
-        {nullptr, "MenuExportImage", "E&xport Image...", nullptr, nullptr, kNoIcon, false,
+        {nullptr, "MenuExportImage", "Export &Image...", nullptr, nullptr, kNoIcon, false,
          &F::MenuExportImageClick},
 
         // Run control: the checked states of SpeedRun and SpeedPause are the run state.
